@@ -1,0 +1,37 @@
+# `make run` and `make test` do all the set-up on a fresh Debian machine.
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench sanitize clean
+
+all: build
+
+deps:
+	@./scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j$(JOBS)
+
+run: build
+	@if [ -x $(BUILD_DIR)/zelvane ]; then ./$(BUILD_DIR)/zelvane; \
+	else echo "The game window is not built yet; the chess core, benchmarks and tests are."; fi
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	@./$(BUILD_DIR)/chess_bench perft 5
+	@./$(BUILD_DIR)/chess_bench search
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_DIR) -j$(JOBS)
+	@cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS)
+
+clean:
+	@rm -rf $(BUILD_DIR) $(ASAN_DIR)
