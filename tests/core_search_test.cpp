@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,12 @@ namespace {
 
 double zero() { return 0.0; }
 
-const ScoredMove* find(const std::vector<ScoredMove>& scored, Move m) {
+// A copy, so the result outlives a temporary list.
+std::optional<ScoredMove> find(const std::vector<ScoredMove>& scored, Move m) {
     for (const ScoredMove& s : scored) {
-        if (s.move == m) return &s;
+        if (s.move == m) return s;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 TEST(Search, MateInOneIsFoundAtEveryLevel) {
@@ -51,14 +53,14 @@ TEST(Search, StalemateTrapUnseenAtLevelZeroAvoidedAbove) {
     const Board b = Board::fromFen(kStalemateTrap);
     ASSERT_EQ(b.materialSum(), 50);
     const Move stalemate{51, 50};
-    const ScoredMove* level0 = find(chess::calculateAiMoves(b, 0, zero), stalemate);
-    ASSERT_NE(level0, nullptr);
+    const std::optional<ScoredMove> level0 = find(chess::calculateAiMoves(b, 0, zero), stalemate);
+    ASSERT_TRUE(level0);
     EXPECT_GT(level0->score, 250.0);  // just the material balance of 280
 
     for (int level = 1; level <= 3; ++level) {
         const std::vector<ScoredMove> scored = chess::calculateAiMoves(b, level, zero);
-        const ScoredMove* s = find(scored, stalemate);
-        ASSERT_NE(s, nullptr);
+        const std::optional<ScoredMove> s = find(scored, stalemate);
+        ASSERT_TRUE(s);
         EXPECT_NEAR(s->score, -1001.0, 20.0) << level;
         EXPECT_NE(scored.front().move, stalemate);
     }
@@ -92,8 +94,8 @@ TEST(Search, RandomSourceIsCalledOncePerRootMoveInGenerationOrder) {
 
     for (std::size_t i = 0; i < order.size(); ++i) {
         const double expectedNoise = std::floor((i % 10) / 10.0 * 5 * 10) / 10;
-        const ScoredMove* n = find(noisy, order[i]);
-        const ScoredMove* p = find(plain, order[i]);
+        const std::optional<ScoredMove> n = find(noisy, order[i]);
+        const std::optional<ScoredMove> p = find(plain, order[i]);
         ASSERT_TRUE(n && p);
         EXPECT_NEAR(n->score - p->score, expectedNoise, 1e-9) << i;
     }
@@ -117,8 +119,8 @@ TEST(Search, EndgamesAreSearchedOneLevelDeeperUpToFive) {
     // With 29 material, level 0 already sees the king take the rook on b7.
     const Board endgame = Board::fromFen("k7/8/8/8/8/8/1R6/6K1 w - - 0 1");
     ASSERT_LT(endgame.materialSum(), 50);
-    const ScoredMove* hanging = find(chess::calculateAiMoves(endgame, 0, zero), Move{9, 49});
-    ASSERT_NE(hanging, nullptr);
+    const std::optional<ScoredMove> hanging = find(chess::calculateAiMoves(endgame, 0, zero), Move{9, 49});
+    ASSERT_TRUE(hanging);
     EXPECT_LT(hanging->score, 10.0);  // rook lost: 0 material, not +50
 
     // Levels past the top are capped at five.
