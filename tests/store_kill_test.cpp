@@ -1,0 +1,121 @@
+// A save killed at any moment must leave "saves.dat" complete: either the
+// state before the interrupted save or the one it was writing.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <string>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "core/storage.h"
+#include "store_support.h"
+
+using storetest::TempDir;
+
+namespace {
+
+constexpr int kRounds = 200;
+
+// Every field of save number n is derived from n, so a mixed or partial
+// state is detectable. The history length varies to change the file size.
+store::SavedGame gameNumber(int n) {
+    store::SavedGame g;
+    g.level = n % 100 + 1;
+    g.seed = static_cast<std::uint32_t>(n) * 2654435761u;
+    g.fen = "fen-" + std::to_string(n);
+    g.startFen = "start";
+    g.moves = n;
+    g.elapsedMs = 1000LL * n;
+    for (int i = 0; i < n % 37; ++i) g.history.push_back({"h" + std::to_string(n), std::to_string(i), 'N', i % 2 == 0});
+    return g;
+}
+
+// Times shrink with n, so each record replaces the stored best.
+constexpr std::int64_t kBestBase = 1000000000000LL;
+store::LevelBest bestNumber(int n) { return {1, 10, kBestBase - n}; }
+
+// Saves numbers following the loaded one, forever.
+[[noreturn]] void saveForever(const std::string& home) {
+    storetest::useHome(home);
+    store::init();
+    for (int n = store::savedGame().moves + 1;; ++n) {
+        store::saveGame(gameNumber(n));
+        store::recordBest(1, bestNumber(n));  // a second write per save
+    }
+}
+
+struct Held {
+    int game = -1;  // number of the saved game
+    int best = -1;  // number of the last recorded best
+};
+
+// The save numbers held by the file; -1 with a failure when it is not a
+// complete, consistent state.
+Held checkSaves(const std::string& path) {
+    std::string text;
+    const auto result = platform::saveDecrypt(storetest::readFile(path), &text);
+    EXPECT_EQ(platform::SaveReadResult::Ok, result);
+    const js::Value v = js::parse(text);
+    const js::Value& g = v["current_game"];
+    const int n = g["moves"].asInt(-1);
+    EXPECT_GE(n, 1);
+    const store::SavedGame want = gameNumber(n);
+    EXPECT_EQ(want.fen, g["fen"].asString());
+    EXPECT_EQ(want.level, g["level"].asInt(0));
+    EXPECT_EQ(static_cast<double>(want.seed), g["seed"].asNumber(-1));
+    EXPECT_EQ(static_cast<double>(want.elapsedMs), g["elapsedMs"].asNumber(-1));
+    EXPECT_EQ(want.history.size(), g["history"].size());
+    for (std::size_t i = 0; i < g["history"].size(); ++i) EXPECT_EQ(want.history[i].fen, g["history"][i]["fen"].asString());
+    // The best is recorded after its game, so it never runs ahead of it.
+    const auto best = static_cast<int>(kBestBase - static_cast<std::int64_t>(v["level_stars"]["1"]["elapsedMs"].asNumber(0)));
+    EXPECT_GE(best, 1);
+    EXPECT_LE(best, n);
+    if (::testing::Test::HasFailure()) return {};
+    return {n, best};
+}
+
+TEST(KillDuringSave, SavesFileStaysCompleteAndNeverGoesBack) {
+    TempDir home;
+    const std::string path = home / "data/Zelvane/saves.dat";
+    // A first complete state, so that every round has something to keep.
+    EXPECT_IN_CHILD([&] {
+        storetest::useHome(home.path());
+        store::init();
+        store::saveGame(gameNumber(1));
+        store::recordBest(1, bestNumber(1));
+    });
+    ASSERT_EQ(1, checkSaves(path).best);
+
+    std::mt19937 rng(12345);
+    Held last{1, 1};
+    int advanced = 0;
+    const auto started = std::chrono::steady_clock::now();
+    for (int round = 0; round < kRounds; ++round) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        const pid_t pid = ::fork();
+        if (pid == 0) saveForever(home.path());
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 25000));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the saver ended on its own";
+
+        const Held now = checkSaves(path);
+        ASSERT_GE(now.game, last.game) << "round " << round << " went back to an older state";
+        ASSERT_GE(now.best, last.best) << "round " << round << " went back to an older state";
+        if (now.game > last.game) ++advanced;
+        last = now;
+        ASSERT_FALSE(storetest::exists(path + ".manipuliert")) << "round " << round;
+    }
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_LT(seconds, 20.0);
+    // Most rounds must get some saves done, or the kills only hit start-up.
+    EXPECT_GT(advanced, kRounds / 2);
+}
+
+}  // namespace

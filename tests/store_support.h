@@ -1,0 +1,126 @@
+// Helpers shared by the store tests: temporary directories, file bytes and
+// child processes. The store and the directory caches are once-per-process
+// state, so every test that loads or writes through them runs in a forked
+// child with its own environment.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "core/json.h"
+#include "platform/save_crypt.h"
+
+namespace storetest {
+
+// A fresh directory under the system temp folder, removed with its content.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zelvane-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Keeps the test process itself away from the real home, whatever a test
+// might call by mistake.
+inline bool guardHome() {
+    static TempDir home;
+    ::setenv("HOME", home.path().c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home.path() + "/data").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (home.path() + "/cache").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (home.path() + "/run").c_str(), 1);
+    ::unsetenv("ZELVANE_SOLVES");
+    return true;
+}
+inline const bool kHomeGuarded = guardHome();
+
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline bool writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+inline bool exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// Makes `dir` the home and data home of this process; the game's data
+// directory becomes dir + "/data/Zelvane".
+inline std::string useHome(const std::string& dir) {
+    ::setenv("HOME", dir.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    const std::string data = dir + "/data/Zelvane";
+    std::filesystem::create_directories(data);
+    return data;
+}
+
+// Sends this process's standard error into `path` from now on.
+inline void captureStderr(const std::string& path) {
+    std::fflush(stderr);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(fd, 2);
+    ::close(fd);
+}
+
+inline void writeSealedJson(const std::string& path, const std::string& json) {
+    writeFile(path, platform::saveEncrypt(json));
+}
+
+// The parsed plain text of a sealed file; Null when it does not open.
+inline js::Value openSealedJson(const std::string& path) {
+    std::string text;
+    if (platform::saveDecrypt(readFile(path), &text) != platform::SaveReadResult::Ok) return {};
+    return js::parse(text);
+}
+
+// Runs `body` in a forked child and returns its wait status. Failures inside
+// the child are printed there and turn into a non-zero exit code.
+inline int runInChild(const std::function<void()>& body) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        body();
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+// Passes when the child ran `body` without a failed expectation.
+#define EXPECT_IN_CHILD(...) EXPECT_EQ(0, ::storetest::runInChild(__VA_ARGS__)) << "see the child's output above"
+
+}  // namespace storetest
