@@ -38,13 +38,21 @@ store::SavedGame gameNumber(int n) {
 constexpr std::int64_t kBestBase = 1000000000000LL;
 store::LevelBest bestNumber(int n) { return {1, 10, kBestBase - n}; }
 
-// Saves numbers following the loaded one, forever.
-[[noreturn]] void saveForever(const std::string& home) {
+// Saves numbers following the loaded one, forever. After the first complete
+// save it writes one byte to `ready`, so the parent's kill lands mid-stream
+// however slow the machine is.
+[[noreturn]] void saveForever(const std::string& home, int ready) {
     storetest::useHome(home);
     store::init();
     for (int n = store::savedGame().moves + 1;; ++n) {
         store::saveGame(gameNumber(n));
         store::recordBest(1, bestNumber(n));  // a second write per save
+        if (ready >= 0) {
+            const char byte = 1;
+            (void)!::write(ready, &byte, 1);
+            ::close(ready);
+            ready = -1;
+        }
     }
 }
 
@@ -92,30 +100,34 @@ TEST(KillDuringSave, SavesFileStaysCompleteAndNeverGoesBack) {
 
     std::mt19937 rng(12345);
     Held last{1, 1};
-    int advanced = 0;
-    const auto started = std::chrono::steady_clock::now();
     for (int round = 0; round < kRounds; ++round) {
         std::fflush(stdout);
         std::fflush(stderr);
+        int pipeFds[2];
+        ASSERT_EQ(0, ::pipe(pipeFds));
         const pid_t pid = ::fork();
-        if (pid == 0) saveForever(home.path());
+        if (pid == 0) {
+            ::close(pipeFds[0]);
+            saveForever(home.path(), pipeFds[1]);
+        }
+        ::close(pipeFds[1]);
+        char byte = 0;
+        const bool savedOnce = ::read(pipeFds[0], &byte, 1) == 1;
+        ::close(pipeFds[0]);
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % 25000));
         ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the saver ended on its own";
+        ASSERT_TRUE(savedOnce) << "round " << round << ": the saver never finished a save";
 
         const Held now = checkSaves(path);
-        ASSERT_GE(now.game, last.game) << "round " << round << " went back to an older state";
+        // At least one save of this round completed, so the file moved on.
+        ASSERT_GT(now.game, last.game) << "round " << round << " lost a completed save";
         ASSERT_GE(now.best, last.best) << "round " << round << " went back to an older state";
-        if (now.game > last.game) ++advanced;
         last = now;
         ASSERT_FALSE(storetest::exists(path + ".manipuliert")) << "round " << round;
     }
-    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    EXPECT_LT(seconds, 20.0);
-    // Most rounds must get some saves done, or the kills only hit start-up.
-    EXPECT_GT(advanced, kRounds / 2);
 }
 
 }  // namespace
