@@ -17,8 +17,7 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j$(JOBS)
 
 run: build
-	@if [ -x $(BUILD_DIR)/zelvane ]; then ./$(BUILD_DIR)/zelvane; \
-	else echo "The game window is not built yet; the chess core, benchmarks and tests are."; fi
+	@./$(BUILD_DIR)/zelvane
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
@@ -31,7 +30,7 @@ bench: build
 sanitize: deps
 	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DZELVANE_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_DIR) -j$(JOBS)
-	@cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS)
+	@cd $(ASAN_DIR) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure -j$(JOBS)
 
 clean:
 	@rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -1,0 +1,54 @@
+// Stand-in screens: a coloured background and the screen's name, so that the
+// game starts and every stack operation can be tried before the real screens
+// exist.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "ui/app.h"
+#include "ui/draw.h"
+#include "ui/gpu.h"
+
+namespace ui {
+
+namespace {
+
+class PlaceholderScreen : public Screen {
+public:
+    PlaceholderScreen(std::string name, std::uint32_t background) : name_(std::move(name)), background_(background) {}
+
+    void update(Ctx& ctx) override {
+        gpuFillRect(0, 0, ctx.w, ctx.h, background_, 1.0);
+        TextStyle style;
+        style.size = ctx.s(40);
+        style.bold = true;
+        style.color = 0x2B2118;
+        style.maxWidth = ctx.w * 0.9;
+        style.minScale = 0.3;
+        drawTextCentered(ctx.cr, ctx.w * 0.5, ctx.h * 0.5, name_, style);
+    }
+
+private:
+    std::string name_;
+    std::uint32_t background_;
+};
+
+std::unique_ptr<Screen> placeholder(std::string name, std::uint32_t background) {
+    return std::make_unique<PlaceholderScreen>(std::move(name), background);
+}
+
+}  // namespace
+
+// Each screen's own file replaces its stand-in here.
+std::unique_ptr<Screen> makeSplashScreen() { return placeholder("Splash", 0xF3E9D2); }
+std::unique_ptr<Screen> makeMenuScreen() { return placeholder("Menu", 0xEFE3C8); }
+std::unique_ptr<Screen> makeLevelSelectScreen() { return placeholder("Level select", 0xE9DCC0); }
+std::unique_ptr<Screen> makePlayingScreen(const GameState&) { return placeholder("Playing", 0xE4D6B8); }
+std::unique_ptr<Screen> makeSolvedScreen(const GameState&) { return placeholder("Solved", 0xDFD0B0); }
+std::unique_ptr<Screen> makeGalleryScreen() { return placeholder("Gallery", 0xEAE0CC); }
+std::unique_ptr<Screen> makeSettingsScreen() { return placeholder("Settings", 0xE6DCC6); }
+std::unique_ptr<Screen> makeAboutScreen() { return placeholder("About", 0xE2D8C2); }
+std::unique_ptr<Screen> makeLicensesScreen() { return placeholder("Licenses", 0xDED4BE); }
+
+}  // namespace ui

@@ -1,0 +1,231 @@
+#include "ui/draw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+#include <pango/pangocairo.h>
+
+#include "platform/paths.h"
+
+namespace ui {
+
+namespace {
+
+// One layout and one font description reused for every text.
+struct TextCache {
+    PangoLayout* layout = nullptr;
+    cairo_t* owner = nullptr;
+    PangoFontDescription* desc = nullptr;
+    std::string family;
+    double size = -1;
+    bool bold = false;
+    bool italic = false;
+
+    ~TextCache() {
+        if (layout) g_object_unref(layout);
+        if (desc) pango_font_description_free(desc);
+    }
+};
+
+TextCache& st() {
+    static TextCache cache;
+    return cache;
+}
+
+constexpr const char* kFontFiles[] = {
+    "assets/fonts/DejaVuSans.ttf",
+    "assets/fonts/DejaVuSans-Bold.ttf",
+    "assets/fonts/OrlavanChessCJK.ttf",
+};
+
+void useContext(cairo_t* cr) {
+    TextCache& tc = st();
+    if (tc.layout && tc.owner == cr) {
+        // A context can be freed and a new one made at the same address, and
+        // the same context can change its transformation between texts: keep
+        // the layout in step with it either way.
+        pango_cairo_update_layout(cr, tc.layout);
+        return;
+    }
+    if (tc.layout) g_object_unref(tc.layout);
+    tc.layout = pango_cairo_create_layout(cr);
+    tc.owner = cr;
+    tc.size = -1;  // a new layout needs the description again
+}
+
+void useFont(const TextStyle& style, double size) {
+    TextCache& tc = st();
+    const char* family = style.family ? style.family : "sans";
+    if (tc.desc && tc.size == size && tc.family == family && tc.bold == style.bold && tc.italic == style.italic) return;
+    if (tc.desc) pango_font_description_free(tc.desc);
+    tc.desc = pango_font_description_new();
+    pango_font_description_set_family(tc.desc, family);
+    pango_font_description_set_absolute_size(tc.desc, size * PANGO_SCALE);
+    pango_font_description_set_weight(tc.desc, style.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(tc.desc, style.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    tc.family = family;
+    tc.size = size;
+    tc.bold = style.bold;
+    tc.italic = style.italic;
+    pango_layout_set_font_description(tc.layout, tc.desc);
+}
+
+PangoAlignment pangoAlign(Align align) {
+    switch (align) {
+        case Align::Center: return PANGO_ALIGN_CENTER;
+        case Align::Right: return PANGO_ALIGN_RIGHT;
+        case Align::Left: break;
+    }
+    return PANGO_ALIGN_LEFT;
+}
+
+// Sets up the shared layout for text at the given scale and returns its pixel size.
+void layOut(cairo_t* cr, const std::string& text, const TextStyle& style, double scale, int* w, int* h) {
+    useContext(cr);
+    useFont(style, style.size * scale);
+    PangoLayout* layout = st().layout;
+    pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+    if (style.wrapWidth > 0) {
+        pango_layout_set_width(layout, static_cast<int>(style.wrapWidth * PANGO_SCALE));
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_alignment(layout, pangoAlign(style.align));
+    } else {
+        pango_layout_set_width(layout, -1);
+    }
+    pango_layout_get_pixel_size(layout, w, h);
+}
+
+// The fitted layout: shrunk towards maxWidth, not below minScale.
+void layOutFitted(cairo_t* cr, const std::string& text, const TextStyle& style, int* w, int* h) {
+    layOut(cr, text, style, 1.0, w, h);
+    if (style.maxWidth <= 0 || *w <= style.maxWidth || *w < 1) return;
+    const double scale = std::max(style.maxWidth / *w, style.minScale);
+    layOut(cr, text, style, scale, w, h);
+}
+
+void showAt(cairo_t* cr, double x, double y, const TextStyle& style) {
+    setColor(cr, style.color, style.alpha);
+    cairo_move_to(cr, x, y);
+    pango_cairo_show_layout(cr, st().layout);
+}
+
+}  // namespace
+
+void setColor(cairo_t* cr, std::uint32_t rgb, double alpha) {
+    cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0, alpha);
+}
+
+void fillRect(cairo_t* cr, const Rect& r, std::uint32_t rgb, double alpha) {
+    setColor(cr, rgb, alpha);
+    cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+    cairo_fill(cr);
+}
+
+void roundedRectPath(cairo_t* cr, const Rect& r, double radius) {
+    const double rad = std::min(radius, std::min(r.w, r.h) * 0.5);
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, r.x + r.w - rad, r.y + rad, rad, -M_PI / 2, 0);
+    cairo_arc(cr, r.x + r.w - rad, r.y + r.h - rad, rad, 0, M_PI / 2);
+    cairo_arc(cr, r.x + rad, r.y + r.h - rad, rad, M_PI / 2, M_PI);
+    cairo_arc(cr, r.x + rad, r.y + rad, rad, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+}
+
+void fillRoundedRect(cairo_t* cr, const Rect& r, double radius, std::uint32_t rgb, double alpha) {
+    roundedRectPath(cr, r, radius);
+    setColor(cr, rgb, alpha);
+    cairo_fill(cr);
+}
+
+void strokeRoundedRect(cairo_t* cr, const Rect& r, double radius, double lineWidth, std::uint32_t rgb, double alpha) {
+    roundedRectPath(cr, r, radius);
+    setColor(cr, rgb, alpha);
+    cairo_set_line_width(cr, lineWidth);
+    cairo_stroke(cr);
+}
+
+void fillCircle(cairo_t* cr, double cx, double cy, double r, std::uint32_t rgb, double alpha) {
+    setColor(cr, rgb, alpha);
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_fill(cr);
+}
+
+void strokeCircle(cairo_t* cr, double cx, double cy, double r, double lineWidth, std::uint32_t rgb, double alpha) {
+    setColor(cr, rgb, alpha);
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_set_line_width(cr, lineWidth);
+    cairo_stroke(cr);
+}
+
+void drawLine(cairo_t* cr, double x1, double y1, double x2, double y2, double width, std::uint32_t rgb,
+              double alpha) {
+    setColor(cr, rgb, alpha);
+    cairo_set_line_width(cr, width);
+    cairo_move_to(cr, x1, y1);
+    cairo_line_to(cr, x2, y2);
+    cairo_stroke(cr);
+}
+
+void softShadowFromPath(cairo_t* cr, double dx, double dy, double blur, std::uint32_t rgb, double alpha) {
+    cairo_path_t* path = cairo_copy_path(cr);
+    const int n = std::max(2, static_cast<int>(blur));
+    cairo_save(cr);
+    cairo_translate(cr, dx, dy);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    for (int i = n; i >= 1; --i) {
+        cairo_new_path(cr);
+        cairo_append_path(cr, path);
+        setColor(cr, rgb, alpha / n);
+        cairo_set_line_width(cr, i * 2 * blur / n);
+        cairo_stroke_preserve(cr);
+        cairo_fill(cr);
+    }
+    cairo_restore(cr);
+    cairo_new_path(cr);
+    cairo_append_path(cr, path);
+    cairo_path_destroy(path);
+}
+
+void measureText(cairo_t* cr, const std::string& text, const TextStyle& style, double* w, double* h) {
+    int pw = 0, ph = 0;
+    if (!text.empty()) layOutFitted(cr, text, style, &pw, &ph);
+    if (w) *w = pw;
+    if (h) *h = ph;
+}
+
+void drawText(cairo_t* cr, double x, double y, const std::string& text, const TextStyle& style) {
+    if (text.empty()) return;
+    int w = 0, h = 0;
+    layOutFitted(cr, text, style, &w, &h);
+    if (style.align == Align::Center) x -= w / 2.0;
+    if (style.align == Align::Right) x -= w;
+    showAt(cr, x, y, style);
+}
+
+void drawTextCentered(cairo_t* cr, double cx, double cy, const std::string& text, const TextStyle& style) {
+    if (text.empty()) return;
+    int w = 0, h = 0;
+    layOutFitted(cr, text, style, &w, &h);
+    showAt(cr, cx - w / 2.0, cy - h / 2.0, style);
+}
+
+bool registerBundledFonts() {
+    FcConfig* config = FcConfigGetCurrent();
+    if (!config) return false;
+    bool all = true;
+    for (const char* rel : kFontFiles) {
+        const std::string path = paths::asset(rel);
+        if (!FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(path.c_str()))) {
+            std::fprintf(stderr, "[fonts] konnte %s nicht anmelden\n", path.c_str());
+            all = false;
+        }
+    }
+    return all;
+}
+
+}  // namespace ui

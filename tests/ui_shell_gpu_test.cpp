@@ -1,0 +1,199 @@
+// The texture cache and the immediate drawing on a software renderer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include <SDL.h>
+#include <cairo.h>
+
+#include "ui/gpu.h"
+#include "ui_shell_support.h"
+
+namespace {
+
+class GpuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        shelltest::headlessEnvironment();
+        target_ = SDL_CreateRGBSurfaceWithFormat(0, 64, 64, 32, SDL_PIXELFORMAT_ARGB8888);
+        renderer_ = SDL_CreateSoftwareRenderer(target_);
+        ASSERT_NE(renderer_, nullptr) << SDL_GetError();
+        ui::gpuInit(renderer_);
+        ui::gpuSetScale(1.0);
+        clear();
+    }
+    void TearDown() override {
+        ui::gpuShutdown();
+        SDL_DestroyRenderer(renderer_);
+        SDL_FreeSurface(target_);
+    }
+    void clear() {
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+    }
+    std::uint32_t at(int x, int y) { return shelltest::pixelAt(renderer_, x, y); }
+
+    static void paintWhite(cairo_t* cr, void* counter) {
+        if (counter) ++*static_cast<int*>(counter);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_paint(cr);
+    }
+    SDL_Texture* white(const std::string& key, int w, int h, int* counter = nullptr) {
+        return ui::gpuTexture(key, w, h, paintWhite, counter);
+    }
+
+    SDL_Surface* target_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+};
+
+TEST_F(GpuTest, RectanglesRoundToWholePixels) {
+    ui::gpuFillRect(0.4, 0.4, 10.5, 10.5, 0xFF0000, 1.0);
+    EXPECT_EQ(at(0, 0), 0xFF0000u);
+    EXPECT_EQ(at(10, 10), 0xFF0000u);
+    EXPECT_EQ(at(11, 11), 0u);
+
+    clear();
+    ui::gpuSetScale(2.0);
+    ui::gpuFillRect(5, 5, 2.25, 2.25, 0x00FF00, 1.0);  // 10, 10, 4.5 -> 5 pixels
+    EXPECT_EQ(at(9, 9), 0u);
+    EXPECT_EQ(at(14, 14), 0x00FF00u);
+    EXPECT_EQ(at(15, 15), 0u);
+}
+
+TEST_F(GpuTest, ScaleFallsBackToOneAndDrawCallsAreCounted) {
+    ui::gpuSetScale(0);
+    EXPECT_DOUBLE_EQ(ui::gpuScale(), 1.0);
+    ui::gpuSetScale(-3);
+    EXPECT_DOUBLE_EQ(ui::gpuScale(), 1.0);
+
+    ui::gpuBeginFrame();
+    ui::gpuFillRect(0, 0, 4, 4, 0xFFFFFF, 1.0);
+    ui::gpuFillRect(0, 0, 0, 4, 0xFFFFFF, 1.0);  // empty: nothing drawn, nothing counted
+    ui::gpuBlit(white("w", 4, 4), 8, 8, 4, 4, 1.0);
+    ui::gpuStrokeRect(20, 20, 5, 5, 0xFFFFFF, 1.0);
+    EXPECT_EQ(ui::gpuDrawCalls(), 3);
+    ui::gpuBeginFrame();
+    EXPECT_EQ(ui::gpuDrawCalls(), 0);
+}
+
+TEST_F(GpuTest, BlitAlphaIsClamped) {
+    SDL_Texture* tex = white("w", 8, 8);
+    ASSERT_NE(tex, nullptr);
+    ui::gpuBlit(tex, 0, 0, 8, 8, 1.7);
+    EXPECT_EQ(at(4, 4), 0xFFFFFFu);
+    ui::gpuBlit(tex, 16, 0, 8, 8, -0.2);
+    EXPECT_EQ(at(20, 4), 0u);
+    ui::gpuBlitTinted(tex, 32, 0, 8, 8, 0x00FF00, 1.0);
+    EXPECT_EQ(at(36, 4), 0x00FF00u);
+    ui::gpuBlitRotated(tex, 52, 52, 8, 8, 90, 1.0);
+    EXPECT_EQ(at(52, 52), 0xFFFFFFu);
+}
+
+TEST_F(GpuTest, PaintingHappensOncePerKeyAndSize) {
+    int paints = 0;
+    SDL_Texture* a = white("board:1", 16, 16, &paints);
+    EXPECT_EQ(white("board:1", 16, 16, &paints), a);
+    EXPECT_EQ(paints, 1);
+    white("board:1", 24, 16, &paints);
+    EXPECT_EQ(paints, 2) << "a new size repaints";
+    EXPECT_EQ(ui::gpuCacheSize(), 1);
+    int w = 0;
+    SDL_QueryTexture(white("board:1", 24, 16, &paints), nullptr, nullptr, &w, nullptr);
+    EXPECT_EQ(w, 24);
+    EXPECT_EQ(paints, 2);
+
+    ui::gpuDrop("board:1");
+    EXPECT_EQ(ui::gpuCacheSize(), 0);
+    EXPECT_EQ(white("empty", 0, 16), nullptr);
+}
+
+TEST_F(GpuTest, TexturesArePaintedInWindowUnitsAtTheCurrentScale) {
+    ui::gpuSetScale(2.0);
+    auto paintQuarter = [](cairo_t* cr, void*) {
+        cairo_set_source_rgb(cr, 1, 0, 0);
+        cairo_rectangle(cr, 0, 0, 4, 4);  // window units: 8 x 8 pixels
+        cairo_fill(cr);
+    };
+    SDL_Texture* tex = ui::gpuTexture("quarter", 16, 16, paintQuarter, nullptr);
+    ui::gpuSetScale(1.0);
+    ui::gpuBlit(tex, 0, 0, 16, 16, 1.0);
+    EXPECT_EQ(at(7, 7), 0xFF0000u);
+    EXPECT_EQ(at(8, 8), 0u);
+}
+
+TEST_F(GpuTest, FullCacheEvictsTheLeastRecentlyHitThird) {
+    ui::gpuBeginFrame();  // frame 1
+    for (int i = 0; i < 901; ++i) {
+        char key[16];
+        std::snprintf(key, sizeof key, "k%03d", i);
+        white(key, 2, 2);
+    }
+    ASSERT_EQ(ui::gpuCacheSize(), 901);
+    // Hits in later frames protect the first 20 keys; every other key was never hit.
+    for (int i = 0; i < 20; ++i) {
+        ui::gpuBeginFrame();
+        char key[16];
+        std::snprintf(key, sizeof key, "k%03d", i);
+        white(key, 2, 2);
+    }
+    int paints = 0;
+    white("new", 2, 2, &paints);
+    EXPECT_EQ(ui::gpuCacheSize(), 901 - 300 + 1);
+    // The never-hit entries go first, in key order: k020 .. k319.
+    paints = 0;
+    white("k000", 2, 2, &paints);
+    white("k019", 2, 2, &paints);
+    white("k320", 2, 2, &paints);
+    EXPECT_EQ(paints, 0);
+    white("k319", 2, 2, &paints);
+    EXPECT_EQ(paints, 1);
+    white("k020", 2, 2, &paints);
+    EXPECT_EQ(paints, 2);
+}
+
+TEST_F(GpuTest, ThousandsOfKeysKeepTheCacheBounded) {
+    std::size_t largest = 0;
+    for (int i = 0; i < 5000; ++i) {
+        ui::gpuBeginFrame();
+        ASSERT_NE(white("mask:ring:" + std::to_string(i), 2, 2), nullptr);
+        largest = std::max<std::size_t>(largest, ui::gpuCacheSize());
+    }
+    EXPECT_EQ(largest, 901u);
+    EXPECT_GE(ui::gpuCacheSize(), 600);
+}
+
+TEST_F(GpuTest, NoRendererNoTexture) {
+    ui::gpuShutdown();
+    EXPECT_EQ(white("any", 4, 4), nullptr);
+    ui::gpuFillRect(0, 0, 4, 4, 0xFFFFFF, 1.0);  // must not touch the old renderer
+    EXPECT_EQ(ui::gpuRenderer(), nullptr);
+}
+
+TEST_F(GpuTest, ProfilerIsSilentWithoutStatistics) {
+    ui::profBegin("board");
+    ui::profEnd("board");
+    EXPECT_EQ(ui::profReport(), "");
+}
+
+TEST_F(GpuTest, RenderTargetIsPaintedWithTheRenderer) {
+    int paints = 0;
+    struct Arg {
+        int* paints;
+    } arg{&paints};
+    auto paint = [](void* p) {
+        ++*static_cast<Arg*>(p)->paints;
+        ui::gpuFillRect(0, 0, 4, 4, 0x0000FF, 1.0);
+    };
+    SDL_Texture* tex = ui::gpuRenderTarget("rt", 8, 8, paint, &arg, false);
+    ASSERT_NE(tex, nullptr);
+    ui::gpuRenderTarget("rt", 8, 8, paint, &arg, false);
+    EXPECT_EQ(paints, 1);
+    ui::gpuRenderTarget("rt", 8, 8, paint, &arg, true);
+    EXPECT_EQ(paints, 2);
+    ui::gpuBlit(tex, 0, 0, 8, 8, 1.0);
+    EXPECT_EQ(at(2, 2), 0x0000FFu);
+    EXPECT_EQ(at(6, 6), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The game executable itself: its options, a missing display and the signals.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "ui_shell_support.h"
+
+namespace {
+
+using shelltest::Child;
+
+class GameBinary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(Child::gameBinary())) GTEST_SKIP() << "build the zelvane target first";
+        ::unsetenv("ZELVANE_SCREEN");
+        ::unsetenv("ZELVANE_STATS");
+        std::string pattern = (std::filesystem::temp_directory_path() / "zelvane-game-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        home_ = pattern;
+        std::ofstream(home_ + "/leaks.supp") << shelltest::kLibraryCacheLeaks;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!home_.empty()) std::filesystem::remove_all(home_, ec);
+    }
+    // A private home with the dummy video and audio drivers.
+    std::vector<std::string> env(const std::string& video = "dummy") const {
+        return {"HOME=" + home_, "XDG_DATA_HOME=" + home_ + "/data", "XDG_CACHE_HOME=" + home_ + "/cache",
+                "SDL_VIDEODRIVER=" + video, "SDL_AUDIODRIVER=dummy",
+                "LSAN_OPTIONS=suppressions=" + home_ + "/leaks.supp"};
+    }
+    std::string settingsFile() const { return home_ + "/data/Zelvane/settings.dat"; }
+
+    std::string home_;
+};
+
+TEST_F(GameBinary, InformationOptionsAnswerAndExit) {
+    Child version;
+    ASSERT_TRUE(version.start({"--fullscreen", "--version", "--help"}, env("none")));
+    EXPECT_EQ(version.wait(10), 0);
+    EXPECT_EQ(version.out(), "Orlavan's Chess 1.0.1 (Build 1030)\n");
+
+    Child help;
+    ASSERT_TRUE(help.start({"--size", "--help", "--version"}, env("none")));
+    EXPECT_EQ(help.wait(10), 0);
+    EXPECT_EQ(help.out().rfind("Orlavan's Chess 1.0.1\n  --version    Version ausgeben\n", 0), 0u) << help.out();
+    EXPECT_FALSE(std::filesystem::exists(settingsFile())) << "nothing is loaded or written";
+}
+
+TEST_F(GameBinary, NoDisplayEndsWithStatusOne) {
+    Child game;
+    ASSERT_TRUE(game.start({}, env("no-such-driver")));
+    EXPECT_EQ(game.wait(20), 1);
+    EXPECT_EQ(game.err().rfind("SDL_Init: ", 0), 0u) << game.err();
+}
+
+TEST_F(GameBinary, TerminationSignalEndsTheLoopAndSavesTheSettings) {
+    for (int sig : {SIGTERM, SIGINT}) {
+        std::filesystem::remove(settingsFile());
+        Child game;
+        ASSERT_TRUE(game.start({"--size", "900x640"}, env()));
+        ASSERT_TRUE(game.waitForOutput("[video] zur Wahl:", 20)) << game.out() << game.err();
+        ::usleep(200 * 1000);  // well inside the frame loop
+        game.signal(sig);
+        EXPECT_EQ(game.wait(20), 0) << game.err();
+        EXPECT_NE(game.out().find("[video] Treiber dummy, Renderer "), std::string::npos) << game.out();
+        EXPECT_NE(game.out().find("[fenster] sichere 900x640 bei "), std::string::npos) << game.out();
+        EXPECT_TRUE(std::filesystem::exists(settingsFile()));
+    }
+}
+
+TEST_F(GameBinary, SecondSignalExitsAtOnce) {
+    Child game;
+    ASSERT_TRUE(game.start({}, env()));
+    ASSERT_TRUE(game.waitForOutput("[fenster] Schirm ", 20)) << game.out() << game.err();
+    // Held still, both signals arrive together when it goes on: whichever the
+    // kernel delivers first sets the flag, the other one finds it set.
+    game.signal(SIGSTOP);
+    game.signal(SIGTERM);
+    game.signal(SIGINT);
+    game.signal(SIGCONT);
+    const int status = game.wait(20);
+    EXPECT_TRUE(status == 128 + SIGTERM || status == 128 + SIGINT) << status;
+    EXPECT_EQ(game.out().find("[fenster] sichere"), std::string::npos) << "no orderly shutdown";
+}
+
+TEST_F(GameBinary, UnknownStartScreenPrintsTheChoicesAndStartsNormally) {
+    auto environment = env();
+    environment.push_back("ZELVANE_SCREEN=Menu");
+    Child game;
+    ASSERT_TRUE(game.start({}, environment));
+    ASSERT_TRUE(game.waitForOutput("[fenster] Schirm ", 20)) << game.out() << game.err();
+    game.signal(SIGTERM);
+    EXPECT_EQ(game.wait(20), 0);
+    EXPECT_NE(game.err().find("ZELVANE_SCREEN: menu levels playing[:N] solved[:N] gallery settings about licenses\n"),
+              std::string::npos)
+        << game.err();
+}
+
+}  // namespace

@@ -1,0 +1,230 @@
+// The screen stack, the frame context's click rules and the start-up rules.
+#include <gtest/gtest.h>
+
+#include "core/levels.h"
+#include "ui/app.h"
+#include "ui/startup.h"
+
+namespace {
+
+class StackTest : public ::testing::Test {
+protected:
+    void SetUp() override { game().resetTo(ui::GameState{}); }
+    static ui::Game& game() { return ui::Game::instance(); }
+    static ui::GameState kind(ui::ScreenKind k) {
+        ui::GameState s;
+        s.kind = k;
+        return s;
+    }
+};
+
+TEST_F(StackTest, OperationsApplyInOrderAndTheStackNeverEmpties) {
+    game().push(kind(ui::ScreenKind::Menu));
+    game().push(kind(ui::ScreenKind::About));
+    game().replace(kind(ui::ScreenKind::Licenses));
+    EXPECT_EQ(game().depth(), 3);
+    EXPECT_EQ(game().top().kind, ui::ScreenKind::Licenses);
+    game().pop();
+    EXPECT_EQ(game().top().kind, ui::ScreenKind::Menu);
+    game().pop();
+    game().pop();
+    EXPECT_EQ(game().depth(), 1);
+    EXPECT_EQ(game().top().kind, ui::ScreenKind::Splash);
+    game().resetTo(kind(ui::ScreenKind::Gallery));
+    EXPECT_EQ(game().depth(), 1);
+    EXPECT_EQ(game().top().kind, ui::ScreenKind::Gallery);
+}
+
+TEST_F(StackTest, ScreensAreBuiltLazilyAndRebuiltAfterEveryChange) {
+    game().ensureScreen();
+    const ui::Screen* first = game().current();
+    ASSERT_NE(first, nullptr);
+    game().ensureScreen();
+    EXPECT_EQ(game().current(), first) << "no change, no rebuild";
+
+    game().pop();  // the last entry stays but is built afresh
+    EXPECT_EQ(game().current(), first) << "the change shows at the next frame";
+    game().ensureScreen();
+    const ui::Screen* second = game().current();
+    EXPECT_NE(second, first);
+
+    game().push(kind(ui::ScreenKind::Menu));
+    game().pop();
+    game().ensureScreen();
+    EXPECT_NE(game().current(), second) << "push and pop in one frame still rebuild";
+
+    const ui::Screen* before = game().current();
+    game().invalidate();
+    game().ensureScreen();
+    EXPECT_NE(game().current(), before);
+}
+
+TEST_F(StackTest, UnknownKindKeepsTheCurrentScreen) {
+    game().ensureScreen();
+    const ui::Screen* live = game().current();
+    game().push(kind(static_cast<ui::ScreenKind>(42)));
+    game().ensureScreen();
+    EXPECT_EQ(game().current(), live);
+}
+
+TEST(FrameContext, OnlyTheFirstClaimOfAReleaseInsideGetsTheClick) {
+    ui::Ctx ctx;
+    ctx.in.mouseX = 100;
+    ctx.in.mouseY = 100;
+    const ui::Rect outer{50, 50, 200, 200}, inner{90, 90, 20, 20};
+    EXPECT_FALSE(ctx.takeClick(outer)) << "no release, no click";
+    ctx.in.released = true;
+    EXPECT_TRUE(ctx.hover(outer));
+    EXPECT_FALSE(ctx.takeClick(ui::Rect{0, 0, 10, 10}));
+    EXPECT_TRUE(ctx.takeClick(inner));
+    EXPECT_FALSE(ctx.takeClick(outer));
+    EXPECT_FALSE(ctx.takeClick(inner));
+}
+
+TEST(FrameContext, RightAndBottomEdgesAreOutside) {
+    const ui::Rect r{10, 20, 30, 40};
+    EXPECT_TRUE(r.contains(10, 20));
+    EXPECT_FALSE(r.contains(40, 30));
+    EXPECT_FALSE(r.contains(20, 60));
+    EXPECT_TRUE(r.contains(39.999, 59.999));
+
+    ui::Ctx ctx;
+    ctx.in.released = true;
+    ctx.in.rightPressed = true;
+    ctx.in.mouseX = 40;
+    ctx.in.mouseY = 30;
+    EXPECT_FALSE(ctx.takeClick(r));
+    EXPECT_FALSE(ctx.takeRightClick(r));
+    ctx.in.mouseX = 39;
+    EXPECT_TRUE(ctx.takeRightClick(r));
+    EXPECT_TRUE(ctx.takeRightClick(r)) << "a right click consumes nothing";
+    EXPECT_TRUE(ctx.takeClick(r));
+}
+
+TEST(FrameContext, LayoutScaleAndCompactness) {
+    EXPECT_DOUBLE_EQ(ui::layoutScale(1280, 720), 1.0);
+    EXPECT_DOUBLE_EQ(ui::layoutScale(1024, 768), 0.8);
+    EXPECT_DOUBLE_EQ(ui::layoutScale(921.6, 2000), 0.72);
+    EXPECT_DOUBLE_EQ(ui::layoutScale(3000, 518.4), 0.72);
+    EXPECT_DOUBLE_EQ(ui::layoutScale(800, 600), 0.72);
+    EXPECT_DOUBLE_EQ(ui::layoutScale(2560, 1440), 2.0);
+    EXPECT_DOUBLE_EQ(ui::layoutScale(5000, 3000), 2.0);
+
+    ui::Ctx ctx;
+    for (auto [w, h] : {std::pair{860.0, 560.0}, {1280.0, 720.0}, {1920.0, 1080.0}, {1000.0, 900.0}}) {
+        ctx.w = w;
+        ctx.h = h;
+        ctx.ui = ui::layoutScale(w, h);
+        EXPECT_FALSE(ctx.compact()) << w << "x" << h;
+    }
+    ctx.w = 780;
+    ctx.h = 600;
+    ctx.ui = ui::layoutScale(ctx.w, ctx.h);
+    EXPECT_TRUE(ctx.compact());
+    EXPECT_DOUBLE_EQ(ctx.s(100), 72);
+}
+
+TEST(StartUp, VersionOrHelpWhicheverComesFirst) {
+    const char* both[] = {"zelvane", "--size", "--help", "--version"};
+    EXPECT_EQ(ui::findInfoOption(4, both), ui::InfoOption::Help);
+    const char* version[] = {"zelvane", "--fullscreen", "--version", "--help"};
+    EXPECT_EQ(ui::findInfoOption(4, version), ui::InfoOption::Version);
+    const char* none[] = {"zelvane", "--versions", "-h"};
+    EXPECT_EQ(ui::findInfoOption(3, none), ui::InfoOption::None);
+
+    EXPECT_EQ(ui::versionText(), "Orlavan's Chess 1.0.1 (Build 1030)\n");
+    EXPECT_EQ(ui::helpText(),
+              "Orlavan's Chess 1.0.1\n"
+              "  --version    Version ausgeben\n"
+              "  --fullscreen im Vollbild starten\n"
+              "  --windowed   im Fenster starten\n"
+              "  --size BxH   mit dieser Fenstergroesse starten\n");
+}
+
+TEST(StartUp, WindowOptionsLaterWinAndBadSizesAreSkipped) {
+    store::Settings s;
+    const char* good[] = {"zelvane", "--fullscreen", "--size", "800x600", "--bogus", "--windowed"};
+    EXPECT_TRUE(ui::applyWindowOptions(6, good, s));
+    EXPECT_EQ(s.windowW, 800);
+    EXPECT_EQ(s.windowH, 600);
+    EXPECT_FALSE(s.fullscreen);
+
+    store::Settings t;
+    const char* bad[] = {"zelvane", "--size", "639x480", "--size", "800", "--size", "--fullscreen"};
+    EXPECT_FALSE(ui::applyWindowOptions(7, bad, t));
+    EXPECT_EQ(t.windowW, 0);
+    EXPECT_FALSE(t.fullscreen) << "the value after --size is consumed, valid or not";
+
+    const char* last[] = {"zelvane", "--windowed", "--size"};
+    store::Settings u;
+    u.fullscreen = true;
+    EXPECT_FALSE(ui::applyWindowOptions(3, last, u));
+    EXPECT_FALSE(u.fullscreen);
+}
+
+TEST(StartUp, StartScreenNames) {
+    ui::GameState s;
+    EXPECT_TRUE(ui::stateForScreenName("levels", s));
+    EXPECT_EQ(s.kind, ui::ScreenKind::LevelSelect);
+    EXPECT_TRUE(ui::stateForScreenName("licenses", s));
+    EXPECT_EQ(s.kind, ui::ScreenKind::Licenses);
+
+    EXPECT_TRUE(ui::stateForScreenName("playing", s));
+    EXPECT_EQ(s.kind, ui::ScreenKind::Playing);
+    EXPECT_EQ(s.level, 1);
+    EXPECT_EQ(s.seed, 12345u);
+    EXPECT_TRUE(ui::stateForScreenName("playing:250", s));
+    EXPECT_EQ(s.level, 100);
+
+    EXPECT_TRUE(ui::stateForScreenName("solved:0", s));
+    EXPECT_EQ(s.kind, ui::ScreenKind::Solved);
+    EXPECT_EQ(s.level, 1);
+    EXPECT_TRUE(ui::stateForScreenName("solved:42", s));
+    EXPECT_EQ(s.level, 42);
+    EXPECT_EQ(s.moves, 21);
+    EXPECT_EQ(s.elapsedMs, 254000);
+    EXPECT_EQ(s.finalFen, levels::configFor(42).startingFen);
+    EXPECT_EQ(s.seed, 0u);
+
+    EXPECT_FALSE(ui::stateForScreenName("Menu", s));
+    EXPECT_EQ(s.kind, ui::ScreenKind::Splash);
+    EXPECT_FALSE(ui::stateForScreenName("menu ", s));
+}
+
+TEST(StartUp, InitialWindowSize) {
+    store::Settings fresh;
+    auto size = [&](const store::Settings& s, bool given, int uw, int uh) {
+        const ui::Size r = ui::initialWindowSize(s, given, uw, uh);
+        return std::pair{r.w, r.h};
+    };
+    EXPECT_EQ(size(fresh, false, 1920, 1080), (std::pair{860, 560}));
+    EXPECT_EQ(size(fresh, false, 2560, 1400), (std::pair{1031, 686}));
+    EXPECT_EQ(size(fresh, false, 3840, 2100), (std::pair{1547, 1029}));
+    EXPECT_EQ(size(fresh, false, 800, 600), (std::pair{780, 520})) << "the floor yields to a small display";
+
+    store::Settings remembered;
+    remembered.windowW = 3000;
+    remembered.windowH = 2000;
+    EXPECT_EQ(size(remembered, false, 1920, 1080), (std::pair{1900, 1000}));
+    EXPECT_EQ(size(remembered, false, 0, 0), (std::pair{3000, 2000}));
+    EXPECT_EQ(size(remembered, true, 1920, 1080), (std::pair{3000, 2000})) << "a given size is never clamped";
+}
+
+TEST(StartUp, RememberedPositionStaysOnTheUsableArea) {
+    const ui::Point left = ui::placeOnDisplay(-500, 100, 0, 0, 1920, 1050, 860, 560);
+    EXPECT_EQ(left.x, 0);
+    EXPECT_EQ(left.y, 100);
+    const ui::Point high = ui::placeOnDisplay(300, 0, 0, 24, 1920, 1050, 860, 560);
+    EXPECT_EQ(high.y, 54) << "the title bar stays 30 below the usable top";
+    const ui::Point far = ui::placeOnDisplay(5000, 5000, 0, 0, 1920, 1050, 860, 560);
+    EXPECT_EQ(far.x, 1060);
+    EXPECT_EQ(far.y, 490);
+    const ui::Point huge = ui::placeOnDisplay(200, 200, 10, 0, 800, 600, 1200, 900);
+    EXPECT_EQ(huge.x, 10);
+    EXPECT_EQ(huge.y, 30);
+    const ui::Point unknown = ui::placeOnDisplay(-500, -20, 0, 0, 0, 0, 860, 560);
+    EXPECT_EQ(unknown.x, -500);
+    EXPECT_EQ(unknown.y, -20);
+}
+
+}  // namespace

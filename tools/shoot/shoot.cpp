@@ -1,0 +1,124 @@
+// Renders one screen off-screen and writes the composed frame as a PNG:
+//   shoot SCREEN WxH OUT.png [SECONDS]
+// SCREEN is a start-screen name (menu, levels, playing:N, solved:N, gallery,
+// settings, about, licenses) or splash. Frame time advances in fixed steps up
+// to SECONDS (default 1.0). Unless XDG_DATA_HOME is set, settings and progress
+// live in a temporary directory that is removed afterwards.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <SDL.h>
+#include <cairo.h>
+
+#include "core/storage.h"
+#include "i18n.h"
+#include "ui/app.h"
+#include "ui/draw.h"
+#include "ui/frame.h"
+#include "ui/gpu.h"
+#include "ui/startup.h"
+
+namespace {
+
+constexpr double kFrameStep = 1.0 / 60.0;
+
+int usage() {
+    std::fputs("usage: shoot SCREEN WxH OUT.png [SECONDS]\n"
+               "  SCREEN: splash menu levels playing[:N] solved[:N] gallery settings about licenses\n",
+               stderr);
+    return 2;
+}
+
+// A throw-away data directory, so that a screenshot never touches real progress.
+struct TempDataHome {
+    std::string path;
+    TempDataHome() {
+        if (std::getenv("XDG_DATA_HOME")) return;
+        std::string pattern = (std::filesystem::temp_directory_path() / "zelvane-shoot-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) return;
+        path = pattern;
+        ::setenv("XDG_DATA_HOME", path.c_str(), 1);
+    }
+    ~TempDataHome() {
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove_all(path, ec);
+    }
+};
+
+bool writePng(SDL_Renderer* renderer, const std::string& out) {
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(renderer, &w, &h);
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_surface_flush(image);
+    const bool read = SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888,
+                                           cairo_image_surface_get_data(image),
+                                           cairo_image_surface_get_stride(image)) == 0;
+    cairo_surface_mark_dirty(image);
+    const bool written = read && cairo_surface_write_to_png(image, out.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(image);
+    return written;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4 || argc > 5) return usage();
+    const std::string screen = argv[1];
+    int w = 0, h = 0;
+    if (std::sscanf(argv[2], "%dx%d", &w, &h) != 2 || w < 1 || h < 1) return usage();
+    const std::string out = argv[3];
+    const double seconds = argc == 5 ? std::atof(argv[4]) : 1.0;
+
+    ui::GameState state;
+    if (screen != "splash" && !ui::stateForScreenName(screen, state)) return usage();
+
+    TempDataHome dataHome;
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    store::init();
+    i18n::setLanguage(store::settings().language);
+    ui::Game::instance().resetTo(state);
+
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_Window* window = SDL_CreateWindow("shoot", 0, 0, w, h, SDL_WINDOW_HIDDEN);
+    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
+    if (!renderer) {
+        std::fprintf(stderr, "shoot: %s\n", SDL_GetError());
+        return 1;
+    }
+    ui::gpuInit(renderer);
+    ui::registerBundledFonts();
+
+    const int frames = std::max(1, static_cast<int>(std::lround(seconds / kFrameStep)));
+    double clock = 0;
+    int frame = 0;
+    bool written = false;
+    ui::FrameHooks hooks;
+    hooks.now = [&clock] { return clock; };
+    hooks.samplePointer = [] { return ui::PointerSample{-1, -1}; };  // no hover anywhere
+    hooks.beforePresent = [&](SDL_Renderer* r) {
+        if (frame == frames) written = writePng(r, out);
+    };
+    {
+        ui::FrameLoop loop(window, renderer, store::settings(), ui::WindowStart{}, std::move(hooks));
+        for (frame = 1; frame <= frames; ++frame) {
+            clock = frame * kFrameStep;
+            if (!loop.runFrame() && frame < frames) break;
+        }
+    }
+    ui::gpuShutdown();
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    if (!written) {
+        std::fprintf(stderr, "shoot: could not write %s\n", out.c_str());
+        return 1;
+    }
+    return 0;
+}
