@@ -38,14 +38,11 @@ double nowSeconds() {
 }
 
 // The first signal ends the loop after its frame (settings are saved); a
-// second one means the player wants out now.
+// second one means the player wants out now. Only async-signal-safe calls
+// here: closing the mixer could deadlock on a lock the interrupted code
+// holds, and the sound stops with the process anyway.
 void onTerminationSignal(int sig) {
-    if (g_terminate) {
-#if ZELVANE_HAS_AUDIO
-        audio::shutdown();
-#endif
-        std::_Exit(128 + sig);
-    }
+    if (g_terminate) std::_Exit(128 + sig);
     g_terminate = 1;
 }
 

@@ -46,9 +46,5 @@ std::unique_ptr<Screen> makeMenuScreen() { return placeholder("Menu", 0xEFE3C8);
 std::unique_ptr<Screen> makeLevelSelectScreen() { return placeholder("Level select", 0xE9DCC0); }
 std::unique_ptr<Screen> makePlayingScreen(const GameState&) { return placeholder("Playing", 0xE4D6B8); }
 std::unique_ptr<Screen> makeSolvedScreen(const GameState&) { return placeholder("Solved", 0xDFD0B0); }
-std::unique_ptr<Screen> makeGalleryScreen() { return placeholder("Gallery", 0xEAE0CC); }
-std::unique_ptr<Screen> makeSettingsScreen() { return placeholder("Settings", 0xE6DCC6); }
-std::unique_ptr<Screen> makeAboutScreen() { return placeholder("About", 0xE2D8C2); }
-std::unique_ptr<Screen> makeLicensesScreen() { return placeholder("Licenses", 0xDED4BE); }
 
 }  // namespace ui

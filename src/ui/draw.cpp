@@ -108,7 +108,11 @@ void layOutFitted(cairo_t* cr, const std::string& text, const TextStyle& style, 
 
 void showAt(cairo_t* cr, double x, double y, const TextStyle& style) {
     setColor(cr, style.color, style.alpha);
-    cairo_move_to(cr, x, y);
+    // A wrapped, centred or right-aligned layout starts its widest line inside
+    // the wrap width; callers place the measured block, so start there.
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(st().layout, nullptr, &logical);
+    cairo_move_to(cr, x - logical.x, y);
     pango_cairo_show_layout(cr, st().layout);
 }
 

@@ -1,0 +1,162 @@
+// The gallery of won games: one card per stored win with its final position,
+// moves, time, date and stars, paged through the levels in ranges of ten.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <SDL.h>
+
+#include "core/chess.h"
+#include "core/levels.h"
+#include "core/storage.h"
+#include "i18n.h"
+#include "theme.h"
+#include "ui/app.h"
+#include "ui/board.h"
+#include "ui/decor.h"
+#include "ui/draw.h"
+#include "ui/widgets.h"
+
+namespace ui {
+
+namespace {
+
+constexpr int kPages = 10;
+constexpr std::uint32_t kBody = 0x3A2810;
+constexpr std::uint32_t kMuted = 0x8A7456;
+
+TextStyle sansStyle(double size, std::uint32_t colour, bool bold) {
+    TextStyle style;
+    style.family = "sans";
+    style.size = size;
+    style.bold = bold;
+    style.color = colour;
+    style.alpha = 1.0;
+    style.align = Align::Center;
+    style.minScale = 0.6;
+    return style;
+}
+
+// A centred, possibly two-line message in place of the cards. Pango centres
+// wrapped lines within the whole wrap width, while the box is centred by the
+// widest line, so the wrap width is narrowed to that line (same line breaks).
+void notice(Ctx& ctx, double cy, const std::string& text, double size) {
+    TextStyle style = sansStyle(std::round(ctx.s(size)), kMuted, false);
+    style.wrapWidth = std::min(ctx.w - ctx.s(80), ctx.s(560));
+    double widest = 0;
+    measureText(ctx.cr, text, style, &widest, nullptr);
+    style.wrapWidth = std::min(style.wrapWidth, widest + 1);
+    drawTextCentered(ctx.cr, ctx.w / 2, cy, text, style);
+}
+
+class GalleryScreen : public Screen {
+public:
+    ~GalleryScreen() override = default;
+    void update(Ctx& ctx) override;
+
+private:
+    void pageChips(Ctx& ctx, double y);
+    void card(Ctx& ctx, const Rect& r, const store::SolveEntry& e);
+
+    int page_ = -1;
+};
+
+void GalleryScreen::update(Ctx& ctx) {
+    drawBackdrop(ctx);
+    bool back = false;
+    screenHeader(ctx, i18n::tr("gallery.headline"), &back);
+    if (back || ctx.in.hasKey(SDLK_ESCAPE)) {
+        Game::instance().pop();
+        return;
+    }
+    const double headerH = ctx.s(ctx.compact() ? 52 : 60);
+    const std::vector<store::SolveEntry>& all = store::solves();
+    if (all.empty()) {
+        notice(ctx, ctx.h / 2, i18n::tr("gallery.empty"), 16);
+        footer(ctx, ctx.h);
+        return;
+    }
+    if (page_ < 0) {
+        int highest = 1;
+        for (const store::SolveEntry& e : all) highest = std::max(highest, e.level);
+        page_ = (highest - 1) / 10;
+    }
+    page_ = std::min(page_, kPages - 1);
+
+    const double chipH = ctx.s(28);
+    pageChips(ctx, headerH + ctx.s(4));
+
+    std::vector<const store::SolveEntry*> entries;
+    for (const store::SolveEntry& e : all) {
+        if (e.level > 10 * page_ && e.level <= 10 * page_ + 10) entries.push_back(&e);
+    }
+
+    const double y0 = headerH + ctx.s(4) + chipH + ctx.s(8);
+    const double bottom = ctx.h - ctx.s(34);
+    const double margin = ctx.s(16);
+    const double gap = ctx.s(10);
+    const int cols = std::clamp(static_cast<int>((ctx.w - 2 * margin) / ctx.s(230)), 2, 5);
+    const int rows = (10 + cols - 1) / cols;
+    const double cardW = (ctx.w - 2 * margin - (cols - 1) * gap) / cols;
+    const double cardH = std::min((bottom - y0 - (rows - 1) * gap) / rows, 1.26 * cardW);
+
+    if (entries.empty()) {
+        notice(ctx, (y0 + bottom) / 2, i18n::tr("gallery.emptyRange"), 15);
+    } else {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const int col = static_cast<int>(i) % cols;
+            const int row = static_cast<int>(i) / cols;
+            card(ctx, Rect{margin + col * (cardW + gap), y0 + row * (cardH + gap), cardW, cardH}, *entries[i]);
+        }
+    }
+    footer(ctx, ctx.h);
+}
+
+void GalleryScreen::pageChips(Ctx& ctx, double y) {
+    const double chipH = ctx.s(28);
+    const double chipGap = ctx.s(6);
+    const double chipW = std::min((ctx.w - ctx.s(24) - 9 * chipGap) / kPages, ctx.s(92));
+    const double x0 = (ctx.w - (kPages * chipW + (kPages - 1) * chipGap)) / 2;
+    for (int p = 0; p < kPages; ++p) {
+        const std::string label = std::to_string(10 * p + 1) + "\u2013" + std::to_string(10 * p + 10);
+        if (plainButton(ctx, Rect{x0 + p * (chipW + chipGap), y, chipW, chipH}, label, p == page_)) page_ = p;
+    }
+}
+
+void GalleryScreen::card(Ctx& ctx, const Rect& r, const store::SolveEntry& e) {
+    cairo_t* cr = ctx.cr;
+    const levels::LevelConfig cfg = levels::configFor(e.level);
+    const theme::BoardTheme& look = theme::boardForStage(cfg.stage);
+    fillRoundedRect(cr, r, ctx.s(10), look.light, 0.96);
+    strokeRoundedRect(cr, r, ctx.s(10), ctx.s(1.5), look.border, 0.85);
+
+    const double pad = ctx.s(8);
+    const double side = std::min(r.w - 2 * pad, 0.56 * r.h);
+    const std::string fen = e.finalFen.empty() ? chess::Board::startPosition().fen() : e.finalFen;
+    paintMiniBoard(cr, Rect{r.cx() - side / 2, r.y + pad, side, side}, chess::Board::fromFen(fen), look, false);
+
+    double ty = r.y + pad + side + ctx.s(4);
+    const double s1 = std::round(std::min(ctx.s(14), 0.095 * r.h));
+    TextStyle title = sansStyle(s1, kBody, true);
+    title.maxWidth = r.w - ctx.s(10);
+    drawText(cr, r.cx(), ty, i18n::tr("gallery.levelLine", {{"n", std::to_string(e.level)}}), title);
+    ty += 1.3 * s1;
+
+    const double s2 = std::round(std::min(ctx.s(11), 0.075 * r.h));
+    TextStyle detail = sansStyle(s2, kMuted, false);
+    detail.maxWidth = r.w - ctx.s(10);
+    const std::string moves = i18n::tr("gallery.movesLine", {{"n", std::to_string(e.moves)}});
+    drawText(cr, r.cx(), ty, moves + "  \u00B7  " + formatTime(e.elapsedMs), detail);
+    drawText(cr, r.cx(), ty + 1.35 * s2, formatDateTime(e.solvedAt), detail);
+
+    starRating(cr, r.cx(), r.bottom() - ctx.s(12), ctx.s(12), e.stars, 3, 1.0);
+}
+
+}  // namespace
+
+std::unique_ptr<Screen> makeGalleryScreen() { return std::make_unique<GalleryScreen>(); }
+
+}  // namespace ui

@@ -1,0 +1,190 @@
+// The settings screen: board flip and legal-move marks, the two volumes, the
+// interface language and deleting all progress, in one scrollable column.
+// Every change is saved at once; a volume drag is saved when it ends.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <SDL.h>
+#include <cairo.h>
+
+#include "core/storage.h"
+#include "i18n.h"
+#include "platform/audio.h"
+#include "ui/app.h"
+#include "ui/decor.h"
+#include "ui/draw.h"
+#include "ui/widgets.h"
+
+namespace ui {
+
+namespace {
+
+constexpr double kColumnMaxW = 620;   // reference units
+constexpr double kContentH = 560;     // reference units, five language columns
+constexpr double kLanguageButtonW = 112;
+constexpr double kLanguageButtonH = 30;
+constexpr double kLanguageGap = 6;
+constexpr double kVolumeEpsilon = 0.000001;
+
+TextStyle sansStyle(double size, std::uint32_t colour, bool bold) {
+    TextStyle style;
+    style.family = "sans";
+    style.size = size;
+    style.bold = bold;
+    style.color = colour;
+    style.alpha = 1.0;
+    style.align = Align::Left;
+    style.minScale = 0.6;
+    return style;
+}
+
+// Columns of the language grid for a column of width w: as many as fit, at least two.
+int languageColumns(const Ctx& ctx, double w) {
+    const double g = ctx.s(kLanguageGap);
+    return std::max(2, static_cast<int>((w + g) / (ctx.s(kLanguageButtonW) + g)));
+}
+
+class SettingsScreen : public Screen {
+public:
+    ~SettingsScreen() override = default;
+    void update(Ctx& ctx) override;
+
+private:
+    double section(Ctx& ctx, const Rect& col, double y, const std::string& title);
+    void content(Ctx& ctx, const Rect& col);
+    void volumeSlider(Ctx& ctx, const Rect& col, double y, const std::string& label, double& volume,
+                      void (*apply)(double));
+
+    double scroll_ = 0;
+    int confirm_ = 0;
+    bool volumeUnsaved_ = false;  // a slider moved during the drag that is still going on
+};
+
+void SettingsScreen::update(Ctx& ctx) {
+    // While the dialog is open nothing behind it may react: it sees no input.
+    const Input input = ctx.in;
+    if (confirm_ != 0) {
+        ctx.in = Input{};
+        ctx.in.mouseX = ctx.in.mouseY = -1e9;
+    }
+
+    drawBackdrop(ctx);
+    bool back = false;
+    screenHeader(ctx, i18n::tr("settings.headline"), &back);
+    if (confirm_ == 0 && (back || input.hasKey(SDLK_ESCAPE))) {
+        Game::instance().pop();
+        return;
+    }
+
+    const double headerH = ctx.s(ctx.compact() ? 52 : 60);
+    const double margin = std::max((ctx.w - ctx.s(kColumnMaxW)) / 2, ctx.s(24));
+    const Rect col{margin, headerH + ctx.s(6), ctx.w - 2 * margin, ctx.h - headerH - ctx.s(46)};
+    // Very narrow columns hold fewer languages per row and grow longer.
+    const int cols = languageColumns(ctx, col.w);
+    const int extraRows = (static_cast<int>(i18n::languages().size()) + cols) / cols - 5;
+    const double contentH =
+        ctx.s(kContentH) + std::max(0, extraRows) * ctx.s(kLanguageButtonH + kLanguageGap);
+    applyScroll(ctx, col, contentH, &scroll_);
+
+    cairo_save(ctx.cr);
+    cairo_rectangle(ctx.cr, col.x, col.y, col.w, col.h);
+    cairo_clip(ctx.cr);
+    content(ctx, col);
+    cairo_restore(ctx.cr);
+    scrollbar(ctx, col, contentH, scroll_);
+    footer(ctx, ctx.h);
+
+    ctx.in = input;
+    if (confirm_ == 1) {
+        const int answer = confirmDialog(ctx, i18n::tr("settings.resetProgress"), i18n::tr("settings.resetConfirm"),
+                                         i18n::tr("settings.resetOk"), i18n::tr("common.cancel"));
+        if (answer == 1) store::resetProgress();
+        if (answer != 0) confirm_ = 0;
+    }
+}
+
+double SettingsScreen::section(Ctx& ctx, const Rect& col, double y, const std::string& title) {
+    drawText(ctx.cr, col.x, y, title, sansStyle(std::round(ctx.s(15)), 0x8A4B1C, true));
+    drawLine(ctx.cr, col.x, y + ctx.s(22), col.right(), y + ctx.s(22), ctx.s(1), 0xCDB88A, 0.8);
+    return y + ctx.s(30);
+}
+
+// A labelled volume slider; a change is applied at once and saved when the drag ends.
+void SettingsScreen::volumeSlider(Ctx& ctx, const Rect& col, double y, const std::string& label, double& volume,
+                                  void (*apply)(double)) {
+    drawText(ctx.cr, col.x, y, label, sansStyle(std::round(ctx.s(13)), 0x8A7456, false));
+    const double v = slider(ctx, Rect{col.x, y + ctx.s(18), col.w, ctx.s(22)}, volume);
+    if (std::fabs(v - volume) > kVolumeEpsilon) {
+        volume = v;
+        apply(v);
+        volumeUnsaved_ = true;
+    }
+}
+
+void SettingsScreen::content(Ctx& ctx, const Rect& col) {
+    store::Settings& s = store::settings();
+    const double rowH = ctx.s(38);
+    const double gap = ctx.s(8);
+    double y = col.y - scroll_;
+
+    y = section(ctx, col, y, i18n::tr("settings.gameplay"));
+    if (toggleRow(ctx, Rect{col.x, y, col.w, rowH}, i18n::tr("settings.flipBoard"), s.flipBoard) != s.flipBoard) {
+        s.flipBoard = !s.flipBoard;
+        store::saveSettings();
+    }
+    y += rowH + gap;
+    if (toggleRow(ctx, Rect{col.x, y, col.w, rowH}, i18n::tr("settings.showLegalMoves"), s.showLegalMoves) !=
+        s.showLegalMoves) {
+        s.showLegalMoves = !s.showLegalMoves;
+        store::saveSettings();
+    }
+    y += rowH + 2 * gap;
+
+    y = section(ctx, col, y, i18n::tr("settings.music"));
+    volumeSlider(ctx, col, y, i18n::tr("settings.musicVolume"), s.musicVolume, audio::setMusicVolume);
+    y += ctx.s(52);
+    volumeSlider(ctx, col, y, i18n::tr("settings.sfxVolume"), s.sfxVolume, audio::setSfxVolume);
+    y += ctx.s(56);
+    // The volume follows the drag live; the file is written once it ends.
+    if (volumeUnsaved_ && !ctx.in.mouseDown) {
+        volumeUnsaved_ = false;
+        store::saveSettings();
+    }
+
+    y = section(ctx, col, y, i18n::tr("settings.language"));
+    const double bw = ctx.s(kLanguageButtonW);
+    const double bh = ctx.s(kLanguageButtonH);
+    const double g = ctx.s(kLanguageGap);
+    const int cols = languageColumns(ctx, col.w);
+    const std::vector<i18n::Language>& languages = i18n::languages();
+    const int cells = static_cast<int>(languages.size()) + 1;
+    for (int i = 0; i < cells; ++i) {
+        const std::string code = i == 0 ? std::string() : languages[i - 1].code;
+        const std::string label = i == 0 ? i18n::tr("settings.languageSystem") : languages[i - 1].nativeName;
+        const Rect cell{col.x + (i % cols) * (bw + g), y + (i / cols) * (bh + g), bw, bh};
+        if (plainButton(ctx, cell, label, s.language == code)) {
+            s.language = code;
+            i18n::setLanguage(code);
+            store::saveSettings();
+            // Rebuilt with the new texts on the next frame.
+            Game::instance().invalidate();
+        }
+    }
+    y += ((cells + cols - 1) / cols) * (bh + g) + ctx.s(16);
+
+    y = section(ctx, col, y, i18n::tr("settings.data"));
+    if (plainButton(ctx, Rect{col.x, y, std::min(ctx.s(260), col.w), ctx.s(34)}, i18n::tr("settings.resetProgress"),
+                    false)) {
+        confirm_ = 1;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Screen> makeSettingsScreen() { return std::make_unique<SettingsScreen>(); }
+
+}  // namespace ui
