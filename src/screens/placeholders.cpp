@@ -41,10 +41,6 @@ std::unique_ptr<Screen> placeholder(std::string name, std::uint32_t background) 
 }  // namespace
 
 // Each screen's own file replaces its stand-in here.
-std::unique_ptr<Screen> makeSplashScreen() { return placeholder("Splash", 0xF3E9D2); }
-std::unique_ptr<Screen> makeMenuScreen() { return placeholder("Menu", 0xEFE3C8); }
-std::unique_ptr<Screen> makeLevelSelectScreen() { return placeholder("Level select", 0xE9DCC0); }
 std::unique_ptr<Screen> makePlayingScreen(const GameState&) { return placeholder("Playing", 0xE4D6B8); }
-std::unique_ptr<Screen> makeSolvedScreen(const GameState&) { return placeholder("Solved", 0xDFD0B0); }
 
 }  // namespace ui
