@@ -60,8 +60,9 @@ constexpr LicenseRow kLicensesCommon[] = {
     {"Orlavan Chess CJK (aus Noto Sans CJK)", "", "SIL OFL 1.1", "Adobe and Google",
      "https://github.com/notofonts/noto-cjk"},
     {"Musik: Only silence remains", "", "CC BY 4.0", "Orlavan Software", "https://www.orlavan-software.de/musik"},
-    {"Klangeffekte (synthetisiert mit ffmpeg)", "", "LGPL-2.1 / GPL-2", "Orlavan Software; the FFmpeg developers",
-     "https://ffmpeg.org"},
+    // Our build synthesises the effects with its own tool, so the row names that tool.
+    {"Klangeffekte (synthetisiert mit zelvane synth)", "", "MIT", "Orlavan Software",
+     "https://www.orlavan-software.de"},
 };
 
 // Further components of the Linux build.

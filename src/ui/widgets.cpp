@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kWidgetFamily = "DejaVu Sans, Orlavan Chess CJK";
 constexpr const char* kVersionText = "1.0.1";
 constexpr int kBuildNumber = 1030;
-constexpr const char* kMakerNotice = "Orlavan's Chess \xC2\xB7 made with care by Orlavan";
+constexpr const char* kMakerNotice = "\u00A9 2025 Orlavan Software";
 constexpr double kPi = 3.14159265358979323846;
 
 // Drag distance (window units) after which a release no longer counts as a click.
