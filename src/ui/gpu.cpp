@@ -57,7 +57,13 @@ Uint8 channel(std::uint32_t rgb, int shift, double alpha) {
 
 int px(double v) { return static_cast<int>(std::lround(v * st().scale)); }
 
-SDL_Rect pixelRect(double x, double y, double w, double h) { return SDL_Rect{px(x), px(y), px(w), px(h)}; }
+// Edges are rounded, not sizes, so rectangles that meet in window units also
+// meet in pixels: tiled blits then show no seams or double-blended lines.
+SDL_Rect pixelRect(double x, double y, double w, double h) {
+    const int left = px(x);
+    const int top = px(y);
+    return SDL_Rect{left, top, px(x + w) - left, px(y + h) - top};
+}
 
 // Cached textures hold premultiplied colour, so fading scales colour and alpha alike.
 void fade(SDL_Texture* tex, double alpha) {
