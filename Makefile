@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench sanitize clean
+.PHONY: all deps configure build run test package bench sanitize clean
 
 all: build
 
@@ -21,6 +21,10 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+# The Debian package, $(BUILD_DIR)/zelvane_<version>_<arch>.deb.
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	@./$(BUILD_DIR)/chess_bench perft 5

@@ -1,16 +1,19 @@
 // Orlavan's Chess: start-up, the frame loop and the orderly shutdown.
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <SDL.h>
 
 #include "core/storage.h"
 #include "i18n.h"
+#include "ui/app_icon.h"
 #include "platform/crash.h"
 #include "platform/paths.h"
 #include "ui/app.h"
@@ -88,6 +91,17 @@ ui::Size displayArea() {
         SDL_GetDisplayBounds(0, &r);
     }
     return {r.w, r.h};
+}
+
+// The game's icon instead of the desktop's generic one, drawn like the icon files.
+void setWindowIcon(SDL_Window* window) {
+    constexpr int kIconPx = 64;
+    std::vector<std::uint32_t> pixels = icon::straightArgb(kIconPx);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kIconPx, kIconPx, 32, kIconPx * 4,
+                                                              SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) return;
+    SDL_SetWindowIcon(window, surface);  // copies the pixels
+    SDL_FreeSurface(surface);
 }
 
 SDL_Renderer* createRenderer(SDL_Window* window) {
@@ -173,6 +187,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     SDL_SetWindowMinimumSize(window, ui::kMinWindowW, ui::kMinWindowH);
+    setWindowIcon(window);
     const ui::WindowStart start = applyWindowMode(window, settings, sizeGiven);
 
     SDL_SetHint("SDL_RENDER_SCALE_QUALITY", "linear");

@@ -20,7 +20,7 @@ const std::string kHeader =
 const std::string kFooter =
     "\n"
     "Diese Datei wird NICHT verschickt. Wenn du magst, schick sie an\n"
-    "hilfe@orlavan-chess.example \xE2\x80\x94 daraus laesst sich der Fehler finden.\n";
+    "hallo@orlavan-software.de \xE2\x80\x94 daraus laesst sich der Fehler finden.\n";
 
 // Forks a child that prepares its environment, installs the handler, runs
 // `beforeCrash` and raises `sig`. Returns the child's wait status.

@@ -27,7 +27,7 @@ std::atomic<bool> g_ready{false};
 constexpr const char kFooter[] =
     "\n"
     "Diese Datei wird NICHT verschickt. Wenn du magst, schick sie an\n"
-    "hilfe@orlavan-chess.example — daraus laesst sich der Fehler finden.\n";
+    "hallo@orlavan-software.de — daraus laesst sich der Fehler finden.\n";
 
 // Writes what it can; a piece that fails is abandoned, the next one is tried.
 void writeAll(int fd, const char* data, std::size_t size) {

@@ -260,6 +260,11 @@ void paintPieceCairo(cairo_t* cr, chess::Piece p, double x, double y, double siz
     cairo_translate(cr, x, y);
     if (alpha < 1.0) {
         // One group, so shadow, fill and outline fade together without seams.
+        // Clipped to the piece and its shadow first: a group is as large as
+        // the clip, and an unclipped one would be the whole window each time.
+        const double margin = 0.5 * size;
+        cairo_rectangle(cr, -margin, -margin, size + 2 * margin, size + 2 * margin);
+        cairo_clip(cr);
         cairo_push_group(cr);
         paintPieceInto(cr, p, size);
         cairo_pop_group_to_source(cr);
