@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
 
 #include "ui/draw.h"
 #include "ui/gpu.h"
@@ -335,14 +338,11 @@ void drawBoard(Ctx& ctx, const BoardView& view, const BoardState& state) {
     drawPieces(view, state, ctx.t);
 }
 
-void paintMiniBoard(cairo_t* cr, const Rect& r, const chess::Board& board, const theme::BoardTheme& look,
-                    bool flipped) {
-    if (cr == nullptr) return;
-    const double side = std::min(r.w, r.h);
-    if (!(side > 0) || !std::isfinite(side) || !std::isfinite(r.x) || !std::isfinite(r.y)) return;
+namespace {
+
+void paintMiniBoardDirect(cairo_t* cr, double x0, double y0, double side, const chess::Board& board,
+                          const theme::BoardTheme& look, bool flipped) {
     const double cell = side * 0.125;
-    const double x0 = r.x + (r.w - side) * 0.5;
-    const double y0 = r.y + (r.h - side) * 0.5;
     for (int row = 0; row < 8; ++row) {
         for (int column = 0; column < 8; ++column) {
             int file = 0, rank = 0;
@@ -360,6 +360,84 @@ void paintMiniBoard(cairo_t* cr, const Rect& r, const chess::Board& board, const
         paintPieceCairo(cr, piece, x0 + column * cell, y0 + row * cell, cell, 1.0);
     }
     strokeRoundedRect(cr, Rect{x0, y0, side, side}, 2.0, std::max(0.012 * side, 1.0), look.border, 0.9);
+}
+
+// The level select and the gallery show ten mini boards every frame, and 32
+// shaded pieces take milliseconds to paint; so each picture is painted once
+// per position, look and pixel size and then copied.
+struct MiniBoardCache {
+    std::map<std::string, cairo_surface_t*> pictures;
+    ~MiniBoardCache() { clear(); }
+    void clear() {
+        for (auto& [key, surface] : pictures) cairo_surface_destroy(surface);
+        pictures.clear();
+    }
+};
+
+MiniBoardCache& miniBoards() {
+    static MiniBoardCache cache;
+    return cache;
+}
+
+constexpr std::size_t kMaxMiniBoards = 48;
+
+}  // namespace
+
+void paintMiniBoard(cairo_t* cr, const Rect& r, const chess::Board& board, const theme::BoardTheme& look,
+                    bool flipped) {
+    if (cr == nullptr) return;
+    const double side = std::min(r.w, r.h);
+    if (!(side > 0) || !std::isfinite(side) || !std::isfinite(r.x) || !std::isfinite(r.y)) return;
+    const double x0 = r.x + (r.w - side) * 0.5;
+    const double y0 = r.y + (r.h - side) * 0.5;
+
+    // Copying needs a plain scaled and shifted context; anything else paints directly.
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    double ds = 1.0, dsy = 1.0;
+    cairo_surface_get_device_scale(cairo_get_target(cr), &ds, &dsy);
+    const double pixelsPerUnit = m.xx * ds;
+    if (m.xy != 0 || m.yx != 0 || m.xx != m.yy || ds != dsy || !(pixelsPerUnit > 0) || side * pixelsPerUnit > 4096) {
+        paintMiniBoardDirect(cr, x0, y0, side, board, look, flipped);
+        return;
+    }
+
+    // The outline reaches past the squares; a whole number of pixels of room
+    // keeps the board on the same pixel grid inside the picture as outside.
+    const int marginPixels = static_cast<int>(std::ceil((std::max(0.012 * side, 1.0) + 2.0) * pixelsPerUnit));
+    const double margin = marginPixels / pixelsPerUnit;
+    const int pixels = static_cast<int>(std::ceil(side * pixelsPerUnit)) + 2 * marginPixels;
+    char scaleText[64];
+    std::snprintf(scaleText, sizeof scaleText, ":%.3f:%.3f:%d", side, pixelsPerUnit, flipped ? 1 : 0);
+    const std::string key = board.fen() + ":" + look.id + scaleText;
+
+    MiniBoardCache& cache = miniBoards();
+    auto found = cache.pictures.find(key);
+    if (found == cache.pictures.end()) {
+        if (cache.pictures.size() >= kMaxMiniBoards) cache.clear();
+        cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels, pixels);
+        if (cairo_surface_status(picture) != CAIRO_STATUS_SUCCESS) {
+            cairo_surface_destroy(picture);
+            paintMiniBoardDirect(cr, x0, y0, side, board, look, flipped);
+            return;
+        }
+        cairo_surface_set_device_scale(picture, pixelsPerUnit, pixelsPerUnit);
+        cairo_t* pc = cairo_create(picture);
+        paintMiniBoardDirect(pc, margin, margin, side, board, look, flipped);
+        cairo_destroy(pc);
+        found = cache.pictures.emplace(key, picture).first;
+    }
+
+    // Put the board's corner on a whole device pixel so the picture is copied, not resampled.
+    const double deviceX = std::round((x0 * m.xx + m.x0) * ds) - marginPixels;
+    const double deviceY = std::round((y0 * m.yy + m.y0) * ds) - marginPixels;
+    const double ux = (deviceX / ds - m.x0) / m.xx;
+    const double uy = (deviceY / ds - m.y0) / m.yy;
+    cairo_save(cr);
+    cairo_set_source_surface(cr, found->second, ux, uy);
+    cairo_rectangle(cr, ux, uy, pixels / pixelsPerUnit, pixels / pixelsPerUnit);
+    cairo_fill(cr);
+    cairo_restore(cr);
 }
 
 }  // namespace ui
