@@ -147,20 +147,16 @@ TEST_F(AudioDevice, AppliesVolumesToTheMixer) {
 }
 
 TEST_F(AudioDevice, WinFanfarePlaysItsLaterNotesFromTick) {
-    const std::uint32_t start = SDL_GetTicks();
     audio::playWinFanfare();
     EXPECT_EQ(playingChannels(), 1);
     EXPECT_EQ(audio::pendingCount(), 3u);
-    audio::tick();
-    EXPECT_EQ(audio::pendingCount(), 3u) << "nothing is due yet";
 
+    // Past 220 ms both notes due then start in one tick; the last may be due too on a slow machine.
     std::this_thread::sleep_for(std::chrono::milliseconds(240));
     const int before = playingChannels();  // the chime, 1.1 s long
     audio::tick();
-    EXPECT_EQ(playingChannels(), before + 2) << "both notes due at 220 ms start in the same tick";
-    if (SDL_GetTicks() - start < 430) {  // a badly stalled machine may already be past the last note
-        EXPECT_EQ(audio::pendingCount(), 1u);
-    }
+    EXPECT_LE(audio::pendingCount(), 1u);
+    EXPECT_EQ(playingChannels(), before + 3 - static_cast<int>(audio::pendingCount()));
 
     std::this_thread::sleep_for(std::chrono::milliseconds(230));
     audio::tick();
@@ -357,13 +353,9 @@ double rmsOf(const std::vector<float>& x, std::size_t from, std::size_t to) {
 double loudness(const std::vector<float>& x, int rate) {
     const std::size_t w = static_cast<std::size_t>(rate / 10);
     double best = 0.0;
-    for (std::size_t start = 0; start < x.size(); start += w / 10) {
-        const std::size_t end = std::min(x.size(), start + w);
-        double sum = 0.0;
-        for (std::size_t i = start; i < end; ++i) sum += static_cast<double>(x[i]) * x[i];
-        best = std::max(best, sum);
-    }
-    return std::sqrt(best / static_cast<double>(w));
+    if (x.size() < w) return rmsOf(x, 0, x.size()) * std::sqrt(static_cast<double>(x.size()) / w);
+    for (std::size_t start = 0; start + w <= x.size(); start += w / 10) best = std::max(best, rmsOf(x, start, start + w));
+    return std::max(best, rmsOf(x, x.size() - w, x.size()));
 }
 
 // Brightness as the power-weighted RMS frequency of the whole sound: the
@@ -436,14 +428,12 @@ TEST(AudioAssets, MusicIsALongCalmSeamlessLoop) {
         EXPECT_GT(rms, -32.0);
         EXPECT_LT(rms, -14.0);
 
-        // The last sample flows into the first like any two neighbours do.
+        // Across the seam the first sample continues the last two like any neighbours do.
         double typicalStep = 0.0;
         for (std::size_t i = 1; i < n; ++i) typicalStep += std::fabs(x[i] - x[i - 1]);
         typicalStep /= static_cast<double>(n - 1);
         EXPECT_LT(std::fabs(x[0] - x[n - 1]), 3.0 * typicalStep);
-        // Curvature across the seam: the first sample continues the last two.
-        const double predicted = 2.0 * x[n - 1] - x[n - 2];
-        EXPECT_LT(std::fabs(x[0] - predicted), 3.0 * typicalStep);
+        EXPECT_LT(std::fabs(x[0] - (2.0 * x[n - 1] - x[n - 2])), 3.0 * typicalStep);
         // No fade at either end: the music is as present there as anywhere.
         EXPECT_NEAR(dbfs(rmsOf(x, 0, halfSecond)), rms, 6.0);
         EXPECT_NEAR(dbfs(rmsOf(x, n - halfSecond, n)), rms, 6.0);

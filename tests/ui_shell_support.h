@@ -28,12 +28,24 @@ namespace shelltest {
 inline constexpr char kLibraryCacheLeaks[] = "leak:libfontconfig.so\nleak:libpangoft2-1.0.so\n";
 
 // Keeps the test process away from the real home and display.
-inline void headlessEnvironment() {
-    static const std::string home = [] {
+// A temporary home for the whole test process, removed when it ends (only by
+// the process that made it, not by forked children).
+struct TempHome {
+    std::string path;
+    pid_t owner = ::getpid();
+    TempHome() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zelvane-shell-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) return std::string("/tmp");
-        return pattern;
-    }();
+        if (::mkdtemp(pattern.data())) path = pattern;
+    }
+    ~TempHome() {
+        std::error_code ignored;
+        if (!path.empty() && ::getpid() == owner) std::filesystem::remove_all(path, ignored);
+    }
+};
+
+inline void headlessEnvironment() {
+    static const TempHome temp;
+    const std::string home = temp.path.empty() ? std::string("/tmp") : temp.path;
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
     ::setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);

@@ -1,0 +1,283 @@
+// Helpers for the screen tests: a hidden window drawn by the software
+// renderer, the real frame loop with a scripted clock and pointer, input
+// helpers and the composed frame read back as pixels.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <SDL.h>
+
+#include "core/json.h"
+#include "core/storage.h"
+#include "i18n.h"
+#include "platform/paths.h"
+#include "platform/save_crypt.h"
+#include "ui/app.h"
+#include "ui/draw.h"
+#include "ui/frame.h"
+#include "ui/gpu.h"
+#include "ui/widgets.h"
+#include "ui_shell_support.h"
+
+// Weak, as every file of this test binary brings the same list.
+extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
+    return shelltest::kLibraryCacheLeaks;
+}
+
+namespace screenstest {
+
+// Largest difference of one colour channel.
+inline int colourDistance(std::uint32_t a, std::uint32_t b) {
+    int d = 0;
+    for (int shift : {0, 8, 16}) d = std::max(d, std::abs(shelltest::channel(a, shift) - shelltest::channel(b, shift)));
+    return d;
+}
+
+inline std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A sealed store file of the data folder ("saves.dat", "settings.dat"), opened and parsed.
+inline js::Value storedJson(const std::string& name) {
+    std::string text;
+    if (platform::saveDecrypt(fileBytes(paths::dataDir() + "/" + name), &text) != platform::SaveReadResult::Ok) {
+        return {};
+    }
+    return js::parse(text);
+}
+
+inline ui::Game& game() { return ui::Game::instance(); }
+inline ui::ScreenKind topKind() { return game().top().kind; }
+
+// A suspended game of level standing at fen, which is also its start.
+inline store::SavedGame savedGameAt(int level, const std::string& fen, std::uint32_t seed = 77) {
+    store::SavedGame g;
+    g.level = level;
+    g.seed = seed;
+    g.fen = fen;
+    g.startFen = fen;
+    return g;
+}
+
+inline ui::GameState stateOf(ui::ScreenKind kind, int level = 1) {
+    ui::GameState s;
+    s.kind = kind;
+    s.level = level;
+    return s;
+}
+
+// A hidden window, the real frame loop and a scripted clock and pointer.
+class Harness {
+public:
+    Harness(int w, int h, double step = 0.05) : w_(w), h_(h), step_(step) {
+        window_ = SDL_CreateWindow("screens", 0, 0, w, h, SDL_WINDOW_HIDDEN);
+        renderer_ = window_ ? SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE) : nullptr;
+        if (!renderer_) {
+            ADD_FAILURE() << "no software renderer: " << SDL_GetError();
+            return;
+        }
+        ui::gpuInit(renderer_);
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // the window's own and earlier tests' events
+        pointer_.x = pointer_.y = -1;
+        ui::FrameHooks hooks;
+        hooks.now = [this] { return clock_; };
+        hooks.samplePointer = [this] { return pointer_; };
+        hooks.saveSettings = [] {};
+        hooks.beforePresent = [this](SDL_Renderer* r) {
+            if (capture_) readPixels(r);
+        };
+        loop_ = std::make_unique<ui::FrameLoop>(window_, renderer_, store::settings(), ui::WindowStart{},
+                                                std::move(hooks));
+    }
+    ~Harness() {
+        loop_.reset();
+        if (renderer_) ui::gpuShutdown();
+        if (renderer_) SDL_DestroyRenderer(renderer_);
+        if (window_) SDL_DestroyWindow(window_);
+    }
+
+    double w() const { return w_; }
+    double h() const { return h_; }
+    double s(double v) const { return v * ui::layoutScale(w_, h_); }
+    double clock() const { return clock_; }
+    bool quitRequested() const { return quit_; }
+    const ui::Ctx& ctx() const { return loop_->ctx(); }
+
+    void frameAt(double t) {
+        clock_ = t;
+        if (loop_) quit_ = !loop_->runFrame() || quit_;
+        pointer_.ctrl = false;  // held for the frame that sees the key only
+    }
+    void frame() { frameAt(clock_ + step_); }
+    void run(double seconds) {
+        for (double t = 0; t < seconds - 1e-9; t += step_) frame();
+    }
+
+    void moveTo(double x, double y) {
+        pointer_.x = x;
+        pointer_.y = y;
+    }
+    // A press and release of the left button at (x, y), seen by the next frame.
+    void queueClick(double x, double y) {
+        moveTo(x, y);
+        pushButton(SDL_MOUSEBUTTONDOWN);
+        pushButton(SDL_MOUSEBUTTONUP);
+    }
+    void click(double x, double y) {
+        queueClick(x, y);
+        frame();
+        moveTo(-1, -1);
+    }
+    void click(const ui::Rect& r) { click(r.cx(), r.cy()); }
+    void press(double x, double y) {
+        moveTo(x, y);
+        pointer_.left = true;
+        pushButton(SDL_MOUSEBUTTONDOWN);
+        frame();
+    }
+    void dragTo(double x, double y) {
+        moveTo(x, y);
+        frame();
+    }
+    void release() {
+        pointer_.left = false;
+        pushButton(SDL_MOUSEBUTTONUP);
+        frame();
+    }
+    void queueKey(SDL_Keycode code, bool ctrl = false) {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.keysym.sym = code;
+        e.key.keysym.mod = ctrl ? KMOD_LCTRL : KMOD_NONE;
+        SDL_PushEvent(&e);
+        pointer_.ctrl = ctrl;
+    }
+    void key(SDL_Keycode code, bool ctrl = false) {
+        queueKey(code, ctrl);
+        frame();
+    }
+    // Wheel notches over (x, y); negative scrolls towards the end.
+    void wheel(double x, double y, int notches) {
+        moveTo(x, y);
+        SDL_Event e{};
+        e.type = SDL_MOUSEWHEEL;
+        e.wheel.y = notches;
+        SDL_PushEvent(&e);
+        frame();
+    }
+
+    // Runs one frame and keeps its composed picture for the probes below.
+    void capture() {
+        capture_ = true;
+        frame();
+        capture_ = false;
+    }
+    std::uint32_t pixel(double x, double y) const {
+        if (pixels_.empty()) return 0;
+        const int ix = std::clamp(static_cast<int>(x), 0, w_ - 1);
+        const int iy = std::clamp(static_cast<int>(y), 0, h_ - 1);
+        return pixels_[static_cast<std::size_t>(iy) * static_cast<std::size_t>(w_) + ix] & 0xFFFFFF;
+    }
+    // The pixels of r (clipped to the window), row by row.
+    std::vector<std::uint32_t> region(const ui::Rect& r) const {
+        std::vector<std::uint32_t> out;
+        for (int y = std::max(0, static_cast<int>(r.y)); y < std::min(h_, static_cast<int>(r.bottom())); ++y) {
+            for (int x = std::max(0, static_cast<int>(r.x)); x < std::min(w_, static_cast<int>(r.right())); ++x) {
+                out.push_back(pixel(x, y));
+            }
+        }
+        return out;
+    }
+    // How many pixels of r are within tolerance of rgb.
+    int countNear(const ui::Rect& r, std::uint32_t rgb, int tolerance) const {
+        const std::vector<std::uint32_t> px = region(r);
+        return static_cast<int>(
+            std::count_if(px.begin(), px.end(), [&](std::uint32_t p) { return colourDistance(p, rgb) <= tolerance; }));
+    }
+
+private:
+    void pushButton(Uint32 type) {
+        SDL_Event e{};
+        e.type = type;
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.x = static_cast<Sint32>(pointer_.x);
+        e.button.y = static_cast<Sint32>(pointer_.y);
+        SDL_PushEvent(&e);
+    }
+    void readPixels(SDL_Renderer* r) {
+        pixels_.assign(static_cast<std::size_t>(w_) * static_cast<std::size_t>(h_), 0);
+        SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels_.data(), w_ * 4);
+    }
+
+    int w_, h_;
+    double step_;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    std::unique_ptr<ui::FrameLoop> loop_;
+    double clock_ = 0;
+    ui::PointerSample pointer_;
+    bool capture_ = false;
+    bool quit_ = false;
+    std::vector<std::uint32_t> pixels_;
+};
+
+// Page chip p of the ten-chip row under a header of height headerH
+// (level select and gallery).
+inline ui::Rect pageChip(const Harness& h, double headerH, int p) {
+    const double chipW = std::min((h.w() - h.s(24) - 9 * h.s(6)) / 10, h.s(92));
+    const double x0 = (h.w() - (10 * chipW + 9 * h.s(6))) / 2;
+    return {x0 + p * (chipW + h.s(6)), headerH + h.s(4), chipW, h.s(28)};
+}
+
+// The screens' fixture: a throw-away home and no real display or sound for the
+// process, then fresh progress and known settings for every test.
+class ScreenTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static const bool ready = [] {
+            shelltest::headlessEnvironment();
+            static const std::string home = std::getenv("HOME");
+            ::setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+            ::unsetenv("ZELVANE_SOLVES");
+            std::atexit([] {
+                std::error_code ec;
+                if (home.find("zelvane-shell-") != std::string::npos) std::filesystem::remove_all(home, ec);
+            });
+            SDL_Init(SDL_INIT_VIDEO);
+            store::init();
+            return ui::registerBundledFonts();
+        }();
+        (void)ready;
+    }
+    void SetUp() override {
+        store::resetProgress();
+        store::Settings& s = store::settings();
+        s.language = "en";
+        s.flipBoard = false;
+        s.showLegalMoves = true;
+        s.musicVolume = 0.1;
+        s.sfxVolume = 0.75;
+        i18n::setLanguage("en");
+    }
+
+    // Puts a screen on top of the menu and lets one frame build it.
+    static void openOverMenu(Harness& h, const ui::GameState& state) {
+        game().resetTo(stateOf(ui::ScreenKind::Menu));
+        game().push(state);
+        h.frame();
+    }
+};
+
+}  // namespace screenstest
