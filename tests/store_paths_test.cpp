@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include <sys/resource.h>
-#include <csignal>
 
 #include "platform/fs.h"
 #include "platform/paths.h"
@@ -19,11 +19,10 @@ TEST(FsQueries, ReportPlainResults) {
     const std::string file = dir / "f.txt";
     storetest::writeFile(file, "12345");
     EXPECT_EQ(5, fs::fileSize(file));
-    EXPECT_EQ(-1, fs::fileSize(dir.path()));
-    EXPECT_EQ(-1, fs::fileSize(dir / "missing"));
-    EXPECT_TRUE(fs::isFile(file));
-    EXPECT_FALSE(fs::isFile(dir.path()));
-    EXPECT_FALSE(fs::isFile(""));
+    for (const std::string& notAFile : {dir.path(), dir / "missing", std::string()}) {
+        EXPECT_EQ(-1, fs::fileSize(notAFile)) << notAFile;
+        EXPECT_FALSE(fs::isFile(notAFile)) << notAFile;
+    }
     EXPECT_TRUE(fs::isDir(dir.path()));
     EXPECT_FALSE(fs::isDir(file));
     EXPECT_FALSE(fs::isDir(""));
@@ -45,7 +44,6 @@ TEST(FsQueries, ReportPlainResults) {
     EXPECT_TRUE(fs::syncFile(file));
     EXPECT_FALSE(fs::syncFile(dir / "missing"));
     EXPECT_TRUE(fs::syncDir(dir.path()));
-
     EXPECT_TRUE(fs::remove(file));
     EXPECT_FALSE(fs::remove(file));
     EXPECT_FALSE(fs::remove(dir / "a"));  // not empty
@@ -90,6 +88,7 @@ TEST(FsAtomicWrite, FailuresLeaveTheOldFileAndNoTemporary) {
     EXPECT_EQ("new", storetest::readFile(path));
 }
 
+// A short write (the size limit cuts it) must not pass for a whole one.
 TEST(FsAtomicWrite, FileSizeLimitFailsTheWrite) {
     TempDir dir;
     const std::string path = dir / "settings.dat";
@@ -104,37 +103,42 @@ TEST(FsAtomicWrite, FileSizeLimitFailsTheWrite) {
     EXPECT_FALSE(storetest::exists(path + ".neu"));
 }
 
+void setOrUnset(const char* name, const char* value) {
+    if (value) ::setenv(name, value, 1);
+    else ::unsetenv(name);
+}
+
 TEST(Paths, DataDirFromXdgOrHome) {
     TempDir dir;
+    const std::string xdg = dir / "xdg", file = dir / "plainfile";
+    storetest::writeFile(file, "x");
+    const struct {
+        const char* xdg;  // nullptr: unset
+        const char* home;
+        std::string want;
+        bool made;
+    } cases[] = {
+        {xdg.c_str(), nullptr, dir / "xdg/Zelvane", true},
+        {"", dir.path().c_str(), dir / ".local/share/Zelvane", true},
+        {nullptr, nullptr, "./.local/share/Zelvane", true},  // relative to the working directory
+        {nullptr, file.c_str(), dir / "plainfile/.local/share/Zelvane", false},  // the name still stands
+    };
+    for (const auto& c : cases) {
+        EXPECT_IN_CHILD([&] {
+            setOrUnset("XDG_DATA_HOME", c.xdg);
+            setOrUnset("HOME", c.home);
+            ASSERT_EQ(0, ::chdir(dir.path().c_str()));
+            EXPECT_EQ(c.want, paths::dataDir());
+            EXPECT_EQ(c.made, fs::isDir(paths::dataDir()));
+            ::setenv("XDG_DATA_HOME", "/elsewhere", 1);
+            EXPECT_EQ(c.want, paths::dataDir());  // decided once per run
+        });
+    }
     EXPECT_IN_CHILD([&] {
-        ::setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        EXPECT_EQ(dir / "xdg/Zelvane", paths::dataDir());
-        EXPECT_TRUE(fs::isDir(paths::dataDir()));
-        ::setenv("XDG_DATA_HOME", (dir / "other").c_str(), 1);
-        EXPECT_EQ(dir / "xdg/Zelvane", paths::dataDir());  // decided once per run
-    });
-    EXPECT_IN_CHILD([&] {
-        ::setenv("XDG_DATA_HOME", "", 1);
         ::setenv("XDG_CACHE_HOME", "", 1);
         ::setenv("HOME", dir.path().c_str(), 1);
-        EXPECT_EQ(dir / ".local/share/Zelvane", paths::dataDir());
         EXPECT_EQ(dir / ".cache/Zelvane", paths::cacheDir());
         EXPECT_TRUE(fs::isDir(paths::cacheDir()));
-    });
-    EXPECT_IN_CHILD([&] {
-        ::unsetenv("XDG_DATA_HOME");
-        ::unsetenv("HOME");
-        ASSERT_EQ(0, ::chdir(dir.path().c_str()));
-        EXPECT_EQ("./.local/share/Zelvane", paths::dataDir());
-        EXPECT_TRUE(fs::isDir(dir / ".local/share/Zelvane"));
-    });
-    EXPECT_IN_CHILD([&] {
-        // HOME names a file: the directory cannot be created, the name still stands.
-        storetest::writeFile(dir / "plainfile", "x");
-        ::unsetenv("XDG_DATA_HOME");
-        ::setenv("HOME", (dir / "plainfile").c_str(), 1);
-        EXPECT_EQ(dir / "plainfile/.local/share/Zelvane", paths::dataDir());
-        EXPECT_FALSE(fs::isDir(paths::dataDir()));
     });
 }
 
@@ -156,39 +160,32 @@ bool fixedCandidateExists() {
 
 TEST(Paths, AssetDirCandidates) {
     TempDir dir;
-    makeAssetTree(dir / "good", true);
-    makeAssetTree(dir / "half", false);
-    makeAssetTree(dir / "snap/usr/share/Zelvane", true);
-    const auto clearSandbox = [] {
-        ::unsetenv("SNAP");
-        ::unsetenv("APPDIR");
+    const std::string good = dir / "good", half = dir / "half", snap = dir / "snap";
+    makeAssetTree(good, true);
+    makeAssetTree(half, false);
+    makeAssetTree(snap + "/usr/share/Zelvane", true);
+    const struct {
+        const char* snap;
+        std::string override, cwd, want;
+    } cases[] = {
+        {nullptr, good, half, good},
+        {snap.c_str(), good, half, snap + "/usr/share/Zelvane"},  // the sandbox wins
+        {nullptr, half, good, "."},  // a tree without audio is skipped; the working directory comes last
+        {nullptr, half, half, paths::exeDir()},  // nothing fits
     };
-    EXPECT_IN_CHILD([&] {
-        clearSandbox();
-        ::setenv("ZELVANE_ASSET_DIR", (dir / "good").c_str(), 1);
-        EXPECT_EQ(dir / "good", paths::assetDir());
-        EXPECT_EQ(dir / "good/assets/audio/none.ogg", paths::asset("assets/audio/none.ogg"));
-    });
-    EXPECT_IN_CHILD([&] {
-        ::setenv("SNAP", (dir / "snap").c_str(), 1);  // the sandbox wins
-        ::setenv("ZELVANE_ASSET_DIR", (dir / "good").c_str(), 1);
-        EXPECT_EQ(dir / "snap/usr/share/Zelvane", paths::assetDir());
-    });
-    EXPECT_IN_CHILD([&] {
-        // A tree without audio is skipped; the working directory is the last candidate.
-        clearSandbox();
-        ::setenv("ZELVANE_ASSET_DIR", (dir / "half").c_str(), 1);
-        ASSERT_EQ(0, ::chdir((dir / "good").c_str()));
-        if (fixedCandidateExists()) GTEST_SKIP() << "an installed or built asset tree takes precedence here";
-        EXPECT_EQ(".", paths::assetDir());
-    });
-    EXPECT_IN_CHILD([&] {
-        clearSandbox();
-        ::setenv("ZELVANE_ASSET_DIR", (dir / "half").c_str(), 1);
-        ASSERT_EQ(0, ::chdir((dir / "half").c_str()));
-        if (fixedCandidateExists()) GTEST_SKIP() << "an installed or built asset tree takes precedence here";
-        EXPECT_EQ(paths::exeDir(), paths::assetDir());  // nothing fits
-    });
+    for (const auto& c : cases) {
+        EXPECT_IN_CHILD([&] {
+            setOrUnset("SNAP", c.snap);
+            ::unsetenv("APPDIR");
+            ::setenv("ZELVANE_ASSET_DIR", c.override.c_str(), 1);
+            ASSERT_EQ(0, ::chdir(c.cwd.c_str()));
+            if (!c.snap && c.want != c.override && fixedCandidateExists()) {
+                GTEST_SKIP() << "an installed or built asset tree takes precedence here";
+            }
+            EXPECT_EQ(c.want, paths::assetDir());
+            EXPECT_EQ(c.want + "/assets/audio/none.ogg", paths::asset("assets/audio/none.ogg"));
+        });
+    }
 }
 
 TEST(Paths, ExeDirIsTheTestBinaryFolder) {

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "core/levels.h"
 #include "core/storage.h"
 #include "platform/fs.h"
 #include "store_support.h"
@@ -13,30 +12,21 @@ namespace {
 
 const char* const kStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
-// Runs `body` in a child with a fresh data directory; "saves.dat" is filled
-// with the sealed `savesJson` first unless it is empty.
+// Runs `body` with a fresh data directory whose "saves.dat" holds the sealed
+// `savesJson`, unless that is empty.
 void withProgress(const std::string& savesJson, const std::function<void(const std::string& data)>& body) {
-    TempDir home;
-    EXPECT_IN_CHILD([&] {
-        const std::string data = storetest::useHome(home.path());
-        if (!savesJson.empty()) storetest::writeSealedJson(data + "/saves.dat", savesJson);
-        storetest::captureStderr(home / "stderr.txt");
-        store::init();
-        body(data);
-    });
+    storetest::withStore(savesJson.empty() ? "" : "saves.dat", platform::saveEncrypt(savesJson), body);
 }
 
 js::Value savedJson(const std::string& data) { return storetest::openSealedJson(data + "/saves.dat"); }
 
 TEST(ProgressWriters, RecordBestMergesFieldByField) {
     withProgress("", [](const std::string& data) {
-        store::LevelBest first = store::recordBest(5, {3, 40, 50000});
-        EXPECT_EQ(3, first.stars);
+        store::recordBest(5, {3, 40, 50000});
         const store::LevelBest merged = store::recordBest(5, {2, 30, 60000});
         EXPECT_EQ(3, merged.stars);
         EXPECT_EQ(30, merged.moves);
         EXPECT_EQ(50000, merged.elapsedMs);
-        EXPECT_EQ(30, store::levelBests().at(5).moves);
         EXPECT_EQ(R"({"5":{"elapsedMs":50000,"moves":30,"stars":3}})", savedJson(data)["level_stars"].dump());
 
         store::recordBest(6, {1, 0, 0});
@@ -46,27 +36,28 @@ TEST(ProgressWriters, RecordBestMergesFieldByField) {
     });
 }
 
-TEST(ProgressWriters, RecordSolveKeepsBestSortsAndCaps) {
+TEST(ProgressWriters, RecordSolveKeepsBestAndSorts) {
     withProgress("", [](const std::string& data) {
         store::recordSolve({7, 20, 1000, 111, "fen7", 2});
         store::recordSolve({3, 20, 1000, 0, "fen3", 2});
         store::recordSolve({5, 20, 1000, 222, "fen5", 2});
         ASSERT_EQ(3u, store::solves().size());
         EXPECT_EQ(3, store::solves()[0].level);
-        EXPECT_EQ(5, store::solves()[1].level);
         EXPECT_EQ(7, store::solves()[2].level);
         EXPECT_GT(store::solves()[0].solvedAt, 1600000000000);  // stamped now
 
-        store::recordSolve({5, 20, 2000, 333, "slower", 2});  // same stars and moves, slower
-        EXPECT_EQ("fen5", store::solves()[1].finalFen);
-        store::recordSolve({5, 20, 1000, 333, "equal", 2});  // equal in all three
-        EXPECT_EQ("fen5", store::solves()[1].finalFen);
-        EXPECT_EQ(222, store::solves()[1].solvedAt);
-        store::recordSolve({5, 30, 9000, 444, "more stars", 3});
-        EXPECT_EQ("more stars", store::solves()[1].finalFen);
-        store::recordSolve({5, 29, 9000, 555, "fewer moves", 3});
-        EXPECT_EQ("fewer moves", store::solves()[1].finalFen);
-
+        // Each entry: what it tries, and the final position that must be kept after it.
+        const struct {
+            store::SolveEntry entry;
+            const char* kept;
+        } steps[] = {{{5, 20, 2000, 333, "slower", 2}, "fen5"},
+                     {{5, 20, 1000, 333, "equal", 2}, "fen5"},
+                     {{5, 30, 9000, 444, "more stars", 3}, "more stars"},
+                     {{5, 29, 9000, 555, "fewer moves", 3}, "fewer moves"}};
+        for (const auto& step : steps) {
+            store::recordSolve(step.entry);
+            EXPECT_EQ(step.kept, store::solves()[1].finalFen) << step.entry.finalFen;
+        }
         const js::Value list = savedJson(data)["solves_list"];
         ASSERT_EQ(3u, list.size());
         EXPECT_EQ(R"({"elapsedMs":9000,"finalFen":"fewer moves","level":5,"moves":29,"solvedAt":555,"stars":3})",
@@ -89,40 +80,20 @@ TEST(ProgressWriters, SolvesListIsCappedAfterARecord) {
     });
 }
 
-TEST(ProgressWriters, UnlockGameAndReset) {
+TEST(ProgressWriters, UnlockClearAndReset) {
     withProgress(R"({"unlocked_level":10})", [](const std::string& data) {
-        const std::string path = data + "/saves.dat";
-        const std::string before = storetest::readFile(path);
+        const std::string before = storetest::readFile(data + "/saves.dat");
         store::advanceUnlockedLevel(4);
         store::advanceUnlockedLevel(10);
         EXPECT_EQ(10, store::unlockedLevel());
-        EXPECT_EQ(before, storetest::readFile(path));  // not rewritten: a fresh nonce would differ
+        EXPECT_EQ(before, storetest::readFile(data + "/saves.dat"));  // not rewritten: a fresh nonce would differ
         store::advanceUnlockedLevel(150);
-        EXPECT_EQ(101, store::unlockedLevel());
         EXPECT_EQ(101, savedJson(data)["unlocked_level"].asInt(0));
 
         store::SavedGame g;
-        g.level = 12;
-        g.seed = 4294967295u;
-        g.fen = "8/8/8/8/8/8/8/K6k w - - 0 1";
-        g.startFen = kStart;
-        g.elapsedMs = 123456789012LL;
-        g.moves = 3;
-        g.history = {{"f1", "e4", 'P', true}, {"f2", "e5", 0, false}};
-        g.hintUsed = true;
-        g.playerWhite = false;
-        g.savedAt = 5;  // ignored
+        g.fen = "f";
         store::saveGame(g);
         EXPECT_TRUE(store::hasSavedGame());
-        EXPECT_GT(store::savedGame().savedAt, 5);
-        const js::Value cg = savedJson(data)["current_game"];
-        EXPECT_EQ(4294967295.0, cg["seed"].asNumber(0));
-        EXPECT_EQ(R"([{"byWhite":true,"fen":"f1","notation":"e4","piece":"P"},)"
-                  R"({"byWhite":false,"fen":"f2","notation":"e5","piece":""}])",
-                  cg["history"].dump());
-        EXPECT_EQ(123456789012.0, cg["elapsedMs"].asNumber(0));
-        EXPECT_FALSE(cg["playerWhite"].asBool(true));
-
         store::clearGame();
         EXPECT_FALSE(store::hasSavedGame());
         EXPECT_FALSE(savedJson(data).has("current_game"));
@@ -137,51 +108,44 @@ TEST(ProgressWriters, UnlockGameAndReset) {
     });
 }
 
+// Whatever is written reads back unchanged: saving the loaded game again
+// gives the same record, apart from the time of saving.
 TEST(ProgressRead, SavedGameRoundTripsThroughTheFile) {
+    const char* const kGame =
+        R"({"elapsedMs":123456789012,"fen":"fen-now","hintUsed":true,"history":[)"
+        R"({"byWhite":true,"fen":"a","notation":"Nf3","piece":"N"},)"
+        R"({"byWhite":false,"fen":"b","notation":"exd5","piece":""}],)"
+        R"("level":42,"moves":17,"playerWhite":false,"seed":4294967295,"startFen":"fen-start"})";
+    const auto gameJson = [](const std::string& data) {
+        js::Value game = savedJson(data)["current_game"];
+        EXPECT_GT(game["savedAt"].asNumber(0), 5);  // stamped when saved
+        game.obj().erase("savedAt");
+        return game.dump();
+    };
     TempDir home;
-    store::SavedGame g;
-    g.level = 42;
-    g.seed = 123456789u;
-    g.fen = "fen-now";
-    g.startFen = "fen-start";
-    g.elapsedMs = 98765;
-    g.moves = 17;
-    g.history = {{"a", "Nf3", 'N', true}, {"b", "exd5", 'p', false}};
-    g.hintUsed = true;
-    g.playerWhite = false;
-    EXPECT_IN_CHILD([&] {
-        storetest::useHome(home.path());
-        store::init();
+    storetest::withStore(home.path(), "", "", [&](const std::string& data) {
+        const store::SavedGame g{.level = 42, .seed = 4294967295u, .fen = "fen-now", .startFen = "fen-start",
+                                 .elapsedMs = 123456789012LL, .moves = 17,
+                                 .history = {{"a", "Nf3", 'N', true}, {"b", "exd5", 0, false}},
+                                 .hintUsed = true, .playerWhite = false, .savedAt = 5};
         store::saveGame(g);
         store::recordBest(42, {2, 20, 30000});
         store::recordSolve({42, 20, 30000, 77, "final", 2});
+        EXPECT_EQ(kGame, gameJson(data));
     });
-    EXPECT_IN_CHILD([&] {
-        storetest::useHome(home.path());
-        store::init();
-        const store::SavedGame& r = store::savedGame();
-        EXPECT_TRUE(r.valid);
-        EXPECT_EQ(g.level, r.level);
-        EXPECT_EQ(g.seed, r.seed);
-        EXPECT_EQ(g.fen, r.fen);
-        EXPECT_EQ(g.startFen, r.startFen);
-        EXPECT_EQ(g.elapsedMs, r.elapsedMs);
-        EXPECT_EQ(g.moves, r.moves);
-        ASSERT_EQ(2u, r.history.size());
-        EXPECT_EQ("exd5", r.history[1].notation);
-        EXPECT_EQ('p', r.history[1].pieceKind);
-        EXPECT_FALSE(r.history[1].byWhite);
-        EXPECT_TRUE(r.history[0].byWhite);
-        EXPECT_TRUE(r.hintUsed);
-        EXPECT_FALSE(r.playerWhite);
-        EXPECT_GT(r.savedAt, 0);
-        EXPECT_EQ(20, store::levelBests().at(42).moves);
-        ASSERT_EQ(1u, store::solves().size());
-        EXPECT_EQ("final", store::solves()[0].finalFen);
-        EXPECT_EQ(77, store::solves()[0].solvedAt);
+    storetest::withStore(home.path(), "", "", [&](const std::string& data) {
+        const std::string before = savedJson(data).dump();
+        ASSERT_TRUE(store::savedGame().valid);
+        store::saveGame(store::savedGame());
+        EXPECT_EQ(kGame, gameJson(data));
+        store::clearGame();  // rewrites the file from what was loaded
+        const js::Value now = savedJson(data), was = js::parse(before);
+        EXPECT_EQ(was["level_stars"].dump(), now["level_stars"].dump());
+        EXPECT_EQ(was["solves_list"].dump(), now["solves_list"].dump());
     });
 }
 
+// Wrong types and odd values in one part neither break the others nor the load.
 TEST(ProgressRead, PartsAreReadIndependently) {
     withProgress(R"({"unlocked_level":0,"level_stars":{"12abc":{"stars":2.6,"moves":9},"x":5,"7":[]},)"
                  R"("solves_list":[{"level":0},{"level":-2},"junk",{"level":4,"moves":"9","elapsedMs":1e30,)"
@@ -194,7 +158,6 @@ TEST(ProgressRead, PartsAreReadIndependently) {
                      ASSERT_EQ(3u, bests.size());  // "x" reads as level 0
                      EXPECT_EQ(3, bests.at(12).stars);
                      EXPECT_EQ(9, bests.at(12).moves);
-                     EXPECT_EQ(0, bests.at(0).stars);
                      EXPECT_EQ(0, bests.at(7).moves);
 
                      ASSERT_EQ(1u, store::solves().size());
@@ -215,7 +178,6 @@ TEST(ProgressRead, PartsAreReadIndependently) {
                      EXPECT_EQ('Q', g.history[0].pieceKind);
                      EXPECT_FALSE(g.history[0].byWhite);
                      EXPECT_TRUE(g.history[1].byWhite);
-                     EXPECT_EQ(0, g.history[2].pieceKind);
                  });
     withProgress(R"({"unlocked_level":"5","level_stars":[1],"solves_list":{"a":1},"current_game":{"fen":""}})",
                  [](const std::string&) {
@@ -230,53 +192,22 @@ TEST(ProgressRead, PartsAreReadIndependently) {
     });
 }
 
-TEST(ProgressRead, TamperedSavesAreSetAsideAndNotOverwrittenBeforeAChange) {
+TEST(ProgressDemo, GeneratedSolvesAreShownButNeverWritten) {
     TempDir home;
     EXPECT_IN_CHILD([&] {
         const std::string data = storetest::useHome(home.path());
-        storetest::writeFile(data + "/saves.dat", R"({"unlocked_level":90})");
-        storetest::captureStderr(home / "stderr.txt");
-        store::init();
-        EXPECT_EQ(1, store::unlockedLevel());
-        EXPECT_FALSE(storetest::exists(data + "/saves.dat"));
-        EXPECT_EQ(R"({"unlocked_level":90})", storetest::readFile(data + "/saves.dat.manipuliert"));
-        std::fflush(stderr);
-        EXPECT_EQ("[storage] " + data + "/saves.dat war nicht lesbar \xE2\x80\x94 beiseitegelegt\n",
-                  storetest::readFile(home / "stderr.txt"));
-        store::advanceUnlockedLevel(2);
-        EXPECT_EQ(2, savedJson(data)["unlocked_level"].asInt(0));
-    });
-}
-
-TEST(ProgressDemo, GeneratedSolvesAreNeverWritten) {
-    const std::string stored = R"({"unlocked_level":3,"solves_list":[{"level":2,"moves":5}]})";
-    TempDir home;
-    EXPECT_IN_CHILD([&] {
-        const std::string data = storetest::useHome(home.path());
-        storetest::writeSealedJson(data + "/saves.dat", stored);
+        storetest::writeFile(data + "/saves.dat",
+                             platform::saveEncrypt(R"({"unlocked_level":3,"solves_list":[{"level":2}]})"));
         const std::string before = storetest::readFile(data + "/saves.dat");
-        ::setenv("ZELVANE_SOLVES", "250", 1);
+        ::setenv("ZELVANE_SOLVES", "250", 1);  // capped at 100
         storetest::captureStderr(home / "stderr.txt");
         store::init();
         EXPECT_EQ(101, store::unlockedLevel());
         ASSERT_EQ(101u, store::solves().size());  // the loaded one stays in front
         EXPECT_EQ(2, store::solves()[0].level);
+        EXPECT_EQ(1, store::solves()[1].level);
+        EXPECT_EQ(100, store::solves()[100].level);
         EXPECT_EQ(100u, store::levelBests().size());
-
-        const store::SolveEntry& first = store::solves()[1];
-        const levels::LevelConfig c1 = levels::configFor(1);
-        EXPECT_EQ(1, first.level);
-        EXPECT_EQ(c1.optimumMoves + 2, first.moves);
-        EXPECT_EQ(97000, first.elapsedMs);
-        EXPECT_EQ(c1.startingFen.empty() ? std::string(kStart) : c1.startingFen, first.finalFen);
-        EXPECT_EQ(levels::computeStars(first.moves, c1.optimumMoves), first.stars);
-        const store::SolveEntry& last = store::solves()[100];
-        EXPECT_EQ(100, last.level);
-        EXPECT_EQ(levels::configFor(100).optimumMoves - 2, last.moves);
-        EXPECT_EQ(97000 + 7000 * 99, last.elapsedMs);
-        EXPECT_EQ(kStart, last.finalFen);
-        EXPECT_EQ(3600000 * 99, last.solvedAt - first.solvedAt);
-        EXPECT_LE(store::nowMs() - last.solvedAt, 60000);
 
         store::recordBest(1, {3, 1, 1});
         store::saveGame(store::SavedGame{});
@@ -285,9 +216,8 @@ TEST(ProgressDemo, GeneratedSolvesAreNeverWritten) {
         EXPECT_FALSE(storetest::exists(data + "/saves.dat.neu"));
         store::saveSettings();  // settings are still saved
         EXPECT_TRUE(platform::fs::isFile(data + "/settings.dat"));
-        std::fflush(stderr);
         EXPECT_EQ("[storage] ZELVANE_SOLVES=100 \xE2\x80\x94 100 Erfolge nur zur ANSICHT, es wird nichts geschrieben\n",
-                  storetest::readFile(home / "stderr.txt"));
+                  storetest::stderrText(data));
     });
 }
 
@@ -299,7 +229,6 @@ TEST(ProgressDemo, SmallCountsAndNonNumbers) {
         store::init();
         EXPECT_EQ(4, store::unlockedLevel());
         EXPECT_EQ(3u, store::solves().size());
-        EXPECT_EQ(levels::configFor(3).optimumMoves + 10, store::solves()[2].moves);
     });
     for (const char* value : {"0", "-3", "abc", ""}) {
         TempDir other;
@@ -308,12 +237,10 @@ TEST(ProgressDemo, SmallCountsAndNonNumbers) {
             ::setenv("ZELVANE_SOLVES", value, 1);
             storetest::captureStderr(other / "stderr.txt");
             store::init();
-            EXPECT_EQ(1, store::unlockedLevel()) << value;
-            EXPECT_TRUE(store::solves().empty());
+            EXPECT_TRUE(store::solves().empty()) << value;
             store::advanceUnlockedLevel(2);
             EXPECT_EQ(2, savedJson(data)["unlocked_level"].asInt(0)) << value;  // written as usual
-            std::fflush(stderr);
-            EXPECT_EQ("", storetest::readFile(other / "stderr.txt"));
+            EXPECT_EQ("", storetest::stderrText(data));
         });
     }
 }

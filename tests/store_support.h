@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "core/json.h"
+#include "core/storage.h"
 #include "platform/save_crypt.h"
 
 namespace storetest {
@@ -92,10 +93,6 @@ inline void captureStderr(const std::string& path) {
     ::close(fd);
 }
 
-inline void writeSealedJson(const std::string& path, const std::string& json) {
-    writeFile(path, platform::saveEncrypt(json));
-}
-
 // The parsed plain text of a sealed file; Null when it does not open.
 inline js::Value openSealedJson(const std::string& path) {
     std::string text;
@@ -122,5 +119,31 @@ inline int runInChild(const std::function<void()>& body) {
 
 // Passes when the child ran `body` without a failed expectation.
 #define EXPECT_IN_CHILD(...) EXPECT_EQ(0, ::storetest::runInChild(__VA_ARGS__)) << "see the child's output above"
+
+// Loads the store in a child whose home is `home` and whose data directory
+// already holds `bytes` as the file `name` (none when `name` is empty), then
+// runs `body` with the data directory. Standard error goes to a file that
+// stderrText() reads back.
+inline void withStore(const std::string& home, const std::string& name, const std::string& bytes,
+                      const std::function<void(const std::string& data)>& body) {
+    EXPECT_IN_CHILD([&] {
+        const std::string data = useHome(home);
+        if (!name.empty()) writeFile(data + "/" + name, bytes);
+        captureStderr(home + "/stderr.txt");
+        store::init();
+        body(data);
+    });
+}
+inline void withStore(const std::string& name, const std::string& bytes,
+                      const std::function<void(const std::string& data)>& body) {
+    TempDir home;
+    withStore(home.path(), name, bytes, body);
+}
+
+// What the child wrote to standard error so far, for a data directory set up by useHome().
+inline std::string stderrText(const std::string& data) {
+    std::fflush(stderr);
+    return readFile(data + "/../../stderr.txt");
+}
 
 }  // namespace storetest

@@ -27,9 +27,8 @@ namespace shelltest {
 // the process ends; the leak checker of a sanitizer build takes them for leaks.
 inline constexpr char kLibraryCacheLeaks[] = "leak:libfontconfig.so\nleak:libpangoft2-1.0.so\n";
 
-// Keeps the test process away from the real home and display.
-// A temporary home for the whole test process, removed when it ends (only by
-// the process that made it, not by forked children).
+// A temporary home, removed at the end only by the process that made it
+// (not by forked children).
 struct TempHome {
     std::string path;
     pid_t owner = ::getpid();
@@ -43,6 +42,7 @@ struct TempHome {
     }
 };
 
+// Keeps the test process away from the real home and display.
 inline void headlessEnvironment() {
     static const TempHome temp;
     const std::string home = temp.path.empty() ? std::string("/tmp") : temp.path;
@@ -154,21 +154,17 @@ public:
         char buf[4096];
         const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
         if (n <= 0) return "";
-        std::string self(buf, static_cast<std::size_t>(n));
+        const std::string self(buf, static_cast<std::size_t>(n));
         return self.substr(0, self.rfind('/')) + "/zelvane";
     }
 
     // Starts the game with extra environment entries ("NAME=value").
     bool start(const std::vector<std::string>& args, const std::vector<std::string>& env) {
         int out[2], err[2];
-        if (::pipe(out) != 0 || ::pipe(err) != 0) return false;
-        pid_ = ::fork();
-        if (pid_ < 0) return false;
+        if (::pipe(out) != 0 || ::pipe(err) != 0 || (pid_ = ::fork()) < 0) return false;
         if (pid_ == 0) {
             ::dup2(out[1], 1);
             ::dup2(err[1], 2);
-            ::close(out[0]);
-            ::close(err[0]);
             for (const std::string& entry : env) ::putenv(const_cast<char*>(entry.c_str()));
             const std::string binary = gameBinary();
             std::vector<char*> argv{const_cast<char*>(binary.c_str())};
@@ -179,81 +175,78 @@ public:
         }
         ::close(out[1]);
         ::close(err[1]);
-        outFd_ = out[0];
-        errFd_ = err[0];
+        fds_[0] = out[0];
+        fds_[1] = err[0];
         return true;
     }
 
-    // Reads output until stdout contains marker or the time runs out.
+    // Reads output until stdout contains marker, the child ends or the time runs out.
     bool waitForOutput(const std::string& marker, double seconds) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        const auto until = deadline(seconds);
         while (out_.find(marker) == std::string::npos) {
-            if (std::chrono::steady_clock::now() > until) return false;
-            if (!readSome(50)) {
-                if (exited()) return out_.find(marker) != std::string::npos;
-            }
+            if (std::chrono::steady_clock::now() > until || (!readSome(50) && exited())) break;
         }
-        return true;
+        return out_.find(marker) != std::string::npos;
     }
 
     void signal(int sig) { ::kill(pid_, sig); }
 
     // The exit status (or 128 + signal of a death); -1 when it had to be killed.
     int wait(double seconds) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        const auto until = deadline(seconds);
         while (!exited()) {
             readSome(20);
             if (std::chrono::steady_clock::now() > until) {
-                ::kill(pid_, SIGKILL);
-                ::waitpid(pid_, &status_, 0);
-                reaped_ = true;
+                kill();
                 return -1;
             }
         }
         while (readSome(0)) {
         }
-        if (WIFSIGNALED(status_)) return 128 + WTERMSIG(status_);
-        return WEXITSTATUS(status_);
+        return WIFSIGNALED(status_) ? 128 + WTERMSIG(status_) : WEXITSTATUS(status_);
     }
 
     ~Child() {
-        if (pid_ > 0 && !reaped_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &status_, 0);
+        if (pid_ > 0 && !reaped_) kill();
+        for (int fd : fds_) {
+            if (fd >= 0) ::close(fd);
         }
-        if (outFd_ >= 0) ::close(outFd_);
-        if (errFd_ >= 0) ::close(errFd_);
     }
 
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
 
 private:
+    static std::chrono::steady_clock::time_point deadline(double seconds) {
+        return std::chrono::steady_clock::now() +
+               std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+    }
+    void kill() {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status_, 0);
+        reaped_ = true;
+    }
     bool exited() {
-        if (reaped_) return true;
-        if (::waitpid(pid_, &status_, WNOHANG) == pid_) reaped_ = true;
+        if (!reaped_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) reaped_ = true;
         return reaped_;
     }
 
     // Drains whatever the child wrote; false when nothing came.
     bool readSome(int timeoutMs) {
-        pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+        pollfd fds[2] = {{fds_[0], POLLIN, 0}, {fds_[1], POLLIN, 0}};
         if (::poll(fds, 2, timeoutMs) <= 0) return false;
         bool any = false;
-        char buf[4096];
-        if (fds[0].revents & POLLIN) {
-            const ssize_t n = ::read(outFd_, buf, sizeof buf);
-            if (n > 0) out_.append(buf, static_cast<std::size_t>(n)), any = true;
-        }
-        if (fds[1].revents & POLLIN) {
-            const ssize_t n = ::read(errFd_, buf, sizeof buf);
-            if (n > 0) err_.append(buf, static_cast<std::size_t>(n)), any = true;
+        std::string* sinks[2] = {&out_, &err_};
+        for (int i = 0; i < 2; ++i) {
+            char buf[4096];
+            const ssize_t n = (fds[i].revents & POLLIN) ? ::read(fds_[i], buf, sizeof buf) : 0;
+            if (n > 0) sinks[i]->append(buf, static_cast<std::size_t>(n)), any = true;
         }
         return any;
     }
 
     pid_t pid_ = -1;
-    int outFd_ = -1, errFd_ = -1;
+    int fds_[2] = {-1, -1};
     int status_ = 0;
     bool reaped_ = false;
     std::string out_, err_;
