@@ -218,7 +218,10 @@ void paintPieceInto(cairo_t* cr, chess::Piece p, double size) {
     cairo_fill_preserve(cr);
     cairo_pattern_destroy(gradient);
 
-    setColor(cr, colors.line, 0.92);
+    // At least a pixel wide on playing boards. On small pieces (mini boards,
+    // under 30 px) a full-strength pixel of outline would swamp the body, so
+    // that a black piece read as white; there it fades with the size.
+    setColor(cr, colors.line, 0.92 * std::min(1.0, size / 30.0));
     cairo_set_line_width(cr, std::max(0.03 * size, 1.0));
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_stroke(cr);
