@@ -28,23 +28,11 @@ constexpr int kPages = 10;
 constexpr std::uint32_t kBody = 0x3A2810;
 constexpr std::uint32_t kMuted = 0x8A7456;
 
-TextStyle sansStyle(double size, std::uint32_t colour, bool bold) {
-    TextStyle style;
-    style.family = "sans";
-    style.size = size;
-    style.bold = bold;
-    style.color = colour;
-    style.alpha = 1.0;
-    style.align = Align::Center;
-    style.minScale = 0.6;
-    return style;
-}
-
 // A centred, possibly two-line message in place of the cards. Pango centres
 // wrapped lines within the whole wrap width, while the box is centred by the
 // widest line, so the wrap width is narrowed to that line (same line breaks).
 void notice(Ctx& ctx, double cy, const std::string& text, double size) {
-    TextStyle style = sansStyle(std::round(ctx.s(size)), kMuted, false);
+    TextStyle style = sansText(std::round(ctx.s(size)), kMuted, false, Align::Center);
     style.wrapWidth = std::min(ctx.w - ctx.s(80), ctx.s(560));
     double widest = 0;
     measureText(ctx.cr, text, style, &widest, nullptr);
@@ -140,13 +128,13 @@ void GalleryScreen::card(Ctx& ctx, const Rect& r, const store::SolveEntry& e) {
 
     double ty = r.y + pad + side + ctx.s(4);
     const double s1 = std::round(std::min(ctx.s(14), 0.095 * r.h));
-    TextStyle title = sansStyle(s1, kBody, true);
+    TextStyle title = sansText(s1, kBody, true, Align::Center);
     title.maxWidth = r.w - ctx.s(10);
     drawText(cr, r.cx(), ty, i18n::tr("gallery.levelLine", {{"n", std::to_string(e.level)}}), title);
     ty += 1.3 * s1;
 
     const double s2 = std::round(std::min(ctx.s(11), 0.075 * r.h));
-    TextStyle detail = sansStyle(s2, kMuted, false);
+    TextStyle detail = sansText(s2, kMuted, false, Align::Center);
     detail.maxWidth = r.w - ctx.s(10);
     const std::string moves = i18n::tr("gallery.movesLine", {{"n", std::to_string(e.moves)}});
     drawText(cr, r.cx(), ty, moves + "  \u00B7  " + formatTime(e.elapsedMs), detail);

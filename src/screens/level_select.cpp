@@ -36,14 +36,8 @@ constexpr const char* kEnDash = "\xE2\x80\x93";
 std::string number(long long n) { return std::to_string(n); }
 
 TextStyle cardText(double size, bool bold, std::uint32_t colour, double maxWidth) {
-    TextStyle style;
-    style.family = "sans";
-    style.size = std::round(size);
-    style.bold = bold;
-    style.color = colour;
-    style.align = Align::Center;
+    TextStyle style = sansText(std::round(size), colour, bold, Align::Center);
     style.maxWidth = maxWidth;
-    style.minScale = 0.6;
     return style;
 }
 

@@ -140,13 +140,8 @@ void MenuScreen::update(Ctx& ctx) {
     const double blockH = (n + 1) * btnH + n * gap;
     const double firstY = top + std::max((avail - blockH) / 2, 0.0);
 
-    TextStyle tagline;
-    tagline.family = "sans";
-    tagline.size = std::round(ctx.s(15));
-    tagline.color = kTaglineColour;
-    tagline.align = Align::Center;
+    TextStyle tagline = sansText(std::round(ctx.s(15)), kTaglineColour, false, Align::Center);
     tagline.maxWidth = w - ctx.s(48);
-    tagline.minScale = 0.6;
     drawTextCentered(ctx.cr, w / 2, titleTop + titleH + taglineH / 2, i18n::tr("app.tagline"), tagline);
 
     auto buttonRect = [&](int idx) { return Rect{w / 2 - btnW / 2, firstY + idx * (btnH + gap), btnW, btnH}; };

@@ -58,13 +58,7 @@ std::string number(long long n) { return std::to_string(n); }
 
 // A text style in the family the screens use for their own texts.
 TextStyle textStyle(double size, bool bold, std::uint32_t color) {
-    TextStyle style;
-    style.family = "sans";
-    style.size = std::round(size);
-    style.bold = bold;
-    style.color = color;
-    style.minScale = 0.6;
-    return style;
+    return sansText(std::round(size), color, bold);
 }
 
 struct Layout {

@@ -30,18 +30,6 @@ constexpr double kLanguageButtonH = 30;
 constexpr double kLanguageGap = 6;
 constexpr double kVolumeEpsilon = 0.000001;
 
-TextStyle sansStyle(double size, std::uint32_t colour, bool bold) {
-    TextStyle style;
-    style.family = "sans";
-    style.size = size;
-    style.bold = bold;
-    style.color = colour;
-    style.alpha = 1.0;
-    style.align = Align::Left;
-    style.minScale = 0.6;
-    return style;
-}
-
 // Columns of the language grid for a column of width w: as many as fit, at least two.
 int languageColumns(const Ctx& ctx, double w) {
     const double g = ctx.s(kLanguageGap);
@@ -108,7 +96,7 @@ void SettingsScreen::update(Ctx& ctx) {
 }
 
 double SettingsScreen::section(Ctx& ctx, const Rect& col, double y, const std::string& title) {
-    drawText(ctx.cr, col.x, y, title, sansStyle(std::round(ctx.s(15)), 0x8A4B1C, true));
+    drawText(ctx.cr, col.x, y, title, sansText(std::round(ctx.s(15)), 0x8A4B1C, true));
     drawLine(ctx.cr, col.x, y + ctx.s(22), col.right(), y + ctx.s(22), ctx.s(1), 0xCDB88A, 0.8);
     return y + ctx.s(30);
 }
@@ -116,7 +104,7 @@ double SettingsScreen::section(Ctx& ctx, const Rect& col, double y, const std::s
 // A labelled volume slider; a change is applied at once and saved when the drag ends.
 void SettingsScreen::volumeSlider(Ctx& ctx, const Rect& col, double y, const std::string& label, double& volume,
                                   void (*apply)(double)) {
-    drawText(ctx.cr, col.x, y, label, sansStyle(std::round(ctx.s(13)), 0x8A7456, false));
+    drawText(ctx.cr, col.x, y, label, sansText(std::round(ctx.s(13)), 0x8A7456, false));
     const double v = slider(ctx, Rect{col.x, y + ctx.s(18), col.w, ctx.s(22)}, volume);
     if (std::fabs(v - volume) > kVolumeEpsilon) {
         volume = v;

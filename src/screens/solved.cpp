@@ -29,14 +29,8 @@ constexpr std::uint32_t kBodyColour = 0x3A2810;
 constexpr double kStarRevealSeconds = 1.2;
 
 TextStyle columnText(const Rect& panel, const Ctx& ctx, double size, bool bold, std::uint32_t colour) {
-    TextStyle style;
-    style.family = "sans";
-    style.size = std::round(size);
-    style.bold = bold;
-    style.color = colour;
-    style.align = Align::Center;
+    TextStyle style = sansText(std::round(size), colour, bold, Align::Center);
     style.maxWidth = panel.w - ctx.s(20);
-    style.minScale = 0.6;
     return style;
 }
 

@@ -42,13 +42,8 @@ void SplashScreen::update(Ctx& ctx) {
     const double titleSize = std::min({w / 13, h / 9, (w - ctx.s(32)) / 16 / 0.62});
     drawAnimatedTitle(ctx, w / 2, 0.36 * h, w, titleSize, kLetterStagger);
 
-    TextStyle tagline;
-    tagline.family = "sans";
-    tagline.size = std::round(ctx.s(16));
-    tagline.color = kTaglineColour;
-    tagline.align = Align::Center;
+    TextStyle tagline = sansText(std::round(ctx.s(16)), kTaglineColour, false, Align::Center);
     tagline.maxWidth = w - ctx.s(48);
-    tagline.minScale = 0.6;
     drawTextCentered(ctx.cr, w / 2, h - ctx.s(80), i18n::tr("app.tagline"), tagline);
 
     footer(ctx, h);

@@ -118,6 +118,17 @@ void showAt(cairo_t* cr, double x, double y, const TextStyle& style) {
 
 }  // namespace
 
+TextStyle sansText(double size, std::uint32_t color, bool bold, Align align) {
+    TextStyle style;
+    style.family = "sans";
+    style.size = size;
+    style.bold = bold;
+    style.color = color;
+    style.align = align;
+    style.minScale = 0.6;
+    return style;
+}
+
 void setColor(cairo_t* cr, std::uint32_t rgb, double alpha) {
     cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0, alpha);
 }

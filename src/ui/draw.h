@@ -23,6 +23,10 @@ struct TextStyle {
     double wrapWidth = 0;  // > 0: wrap into lines of at most this width
 };
 
+// The style the screens use for their own texts: pango's "sans", shrinking to
+// at most 60 % when a maxWidth is set.
+TextStyle sansText(double size, std::uint32_t color, bool bold = false, Align align = Align::Left);
+
 void setColor(cairo_t* cr, std::uint32_t rgb, double alpha);
 void fillRect(cairo_t* cr, const Rect& r, std::uint32_t rgb, double alpha);
 void roundedRectPath(cairo_t* cr, const Rect& r, double radius);
