@@ -36,13 +36,30 @@ endfunction()
 zelvane_gzip(${ZELVANE_DATA_DIR}/zelvane.6 ${ZELVANE_DOC_OUT}/zelvane.6.gz)
 zelvane_gzip(${ZELVANE_DATA_DIR}/changelog ${ZELVANE_DOC_OUT}/changelog.gz)
 
+# ---- the desktop entry and the metainfo, their texts from the game's catalogs ----------
+add_executable(make_desktop_files ${CMAKE_SOURCE_DIR}/tools/desktop/make_desktop_files.cpp)
+target_link_libraries(make_desktop_files PRIVATE zelvane_core)
+
+set(ZELVANE_DESKTOP_ENTRY ${CMAKE_BINARY_DIR}/${ZELVANE_APP_ID}.desktop)
+set(ZELVANE_METAINFO ${CMAKE_BINARY_DIR}/${ZELVANE_APP_ID}.metainfo.xml)
+foreach(output IN ITEMS ${ZELVANE_DESKTOP_ENTRY} ${ZELVANE_METAINFO})
+    get_filename_component(name ${output} NAME)
+    add_custom_command(
+        OUTPUT ${output}
+        COMMAND make_desktop_files ${ZELVANE_DATA_DIR}/${name}.in ${output}
+        DEPENDS make_desktop_files ${ZELVANE_DATA_DIR}/${name}.in
+        COMMENT "Writing ${name} in every language"
+        VERBATIM)
+endforeach()
+
 add_custom_target(zelvane_desktop_files ALL
-    DEPENDS ${ZELVANE_ICON_FILES} ${ZELVANE_DOC_OUT}/zelvane.6.gz ${ZELVANE_DOC_OUT}/changelog.gz)
+    DEPENDS ${ZELVANE_ICON_FILES} ${ZELVANE_DESKTOP_ENTRY} ${ZELVANE_METAINFO}
+        ${ZELVANE_DOC_OUT}/zelvane.6.gz ${ZELVANE_DOC_OUT}/changelog.gz)
 
 # ---- install: the usual places of a desktop application ----------------------------
 install(DIRECTORY ${ZELVANE_ICON_DIR}/hicolor DESTINATION share/icons)
-install(FILES ${ZELVANE_DATA_DIR}/${ZELVANE_APP_ID}.desktop DESTINATION share/applications)
-install(FILES ${ZELVANE_DATA_DIR}/${ZELVANE_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${ZELVANE_DESKTOP_ENTRY} DESTINATION share/applications)
+install(FILES ${ZELVANE_METAINFO} DESTINATION share/metainfo)
 install(FILES ${ZELVANE_DOC_OUT}/zelvane.6.gz DESTINATION share/man/man6)
 install(FILES ${ZELVANE_DATA_DIR}/copyright ${ZELVANE_DOC_OUT}/changelog.gz DESTINATION share/doc/zelvane)
 install(FILES ${ZELVANE_DATA_DIR}/zelvane.lintian-overrides DESTINATION share/lintian/overrides RENAME zelvane)
@@ -67,6 +84,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The game's DejaVu Sans files are links into this package's fonts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-dejavu-core)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -11,8 +11,9 @@ src=$2
 build=$3
 app_id=$4
 
-desktop=$src/data/$app_id.desktop
-metainfo=$src/data/$app_id.metainfo.xml
+# Written at build time from the templates in data/ and the catalogs.
+desktop=$build/$app_id.desktop
+metainfo=$build/$app_id.metainfo.xml
 icon_sizes="16 24 32 48 64 128 256 512"
 
 fail() {
@@ -90,7 +91,9 @@ check_layout() {
              audio/bgm_calm.ogg audio/sfx_click.ogg audio/sfx_drop_14.ogg; do
         [ -s "$root/share/Zelvane/assets/$f" ] || fail "asset $f is not installed"
     done
-    [ -f "$root/share/applications/$app_id.desktop" ] || fail "desktop entry not installed"
+    for name in 'de]=Orlavans Schach' 'ja]=オーラヴァンのチェス'; do
+        grep -qxF "Name[$name" "$root/share/applications/$app_id.desktop" || fail "desktop entry lacks Name[$name"
+    done
     [ -f "$root/share/metainfo/$app_id.metainfo.xml" ] || fail "metainfo not installed"
     [ -f "$root/share/man/man6/zelvane.6.gz" ] || fail "manual page not installed"
     [ -f "$root/share/icons/hicolor/scalable/apps/$app_id.svg" ] || fail "scalable icon not installed"
