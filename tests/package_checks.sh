@@ -217,6 +217,7 @@ deb)
     need dpkg-deb
     need dpkg-shlibdeps
     need lintian
+    need hardening-check
     version=$(project_version)
     cpack --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" 2>&1 ||
         { cat "$work/cpack.log" >&2; fail "cpack failed"; }
@@ -233,11 +234,14 @@ deb)
     done
     dpkg-deb -x "$deb" "$work/root"
     check_layout "$work/root/usr"
+    # Not control-flow protection: bookworm's C start files lack its marking.
+    hardening-check --nocfprotection "$work/root/usr/bin/zelvane" || fail "hardening flags missing"
     run_game "$work/root/usr/bin/zelvane"
     expect_assets_found
     lintian --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || true
     cat "$work/lintian"
     if grep '^E:' "$work/lintian"; then fail "lintian reports errors"; fi
+    if grep -E 'hardening-no-' "$work/lintian"; then fail "lintian"; fi
     ;;
 *)
     fail "unknown check $check"
