@@ -72,4 +72,23 @@ add_dependencies(shoot zelvane_fonts)
 # ---- install: the game in bin/, its assets where it looks for them ------------------
 install(TARGETS zelvane RUNTIME DESTINATION bin)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/assets/ DESTINATION share/Zelvane/assets
-    PATTERN "*.key" EXCLUDE)
+    PATTERN "*.key" EXCLUDE
+    PATTERN "DejaVuSans*.ttf" EXCLUDE)
+
+# DejaVu Sans is not installed a second time but linked from the system's
+# fonts (fonts-dejavu-core): relative when they lie inside the prefix, as in
+# the package, so that the tree moves as one; absolute for any other prefix.
+string(CONFIGURE [[
+    set(dejavu "@ZELVANE_DEJAVU_DIR@")
+    set(fonts "${CMAKE_INSTALL_PREFIX}/share/Zelvane/assets/fonts")
+    string(FIND "${dejavu}/" "${CMAKE_INSTALL_PREFIX}/" inside)
+    if(inside EQUAL 0)
+        file(RELATIVE_PATH dejavu "${fonts}" "${dejavu}")
+    endif()
+    file(MAKE_DIRECTORY "$ENV{DESTDIR}${fonts}")
+    foreach(face IN ITEMS DejaVuSans.ttf DejaVuSans-Bold.ttf)
+        message(STATUS "Linking: $ENV{DESTDIR}${fonts}/${face} -> ${dejavu}/${face}")
+        file(CREATE_LINK "${dejavu}/${face}" "$ENV{DESTDIR}${fonts}/${face}" SYMBOLIC)
+    endforeach()
+]] ZELVANE_FONT_LINK_CODE @ONLY)
+install(CODE "${ZELVANE_FONT_LINK_CODE}")
