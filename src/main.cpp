@@ -83,6 +83,8 @@ void refuseSecondCopy() {
     const std::string text = i18n::tr("instance.running");
     std::fprintf(stderr, "[start] %s läuft schon mit %s — kein zweites Fenster\n", ui::kProductName,
                  paths::dataDir().c_str());
+    // Nothing to save here, so a termination signal may end the waiting box at once.
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, SIG_DFL);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, ui::kProductName, text.c_str(), nullptr);
 }
 

@@ -214,6 +214,9 @@ TEST(Paths, DataDirFromXdgOrHome) {
             ASSERT_EQ(0, ::chdir(dir.path().c_str()));
             EXPECT_EQ(c.want, paths::dataDir());
             EXPECT_EQ(c.made, fs::isDir(paths::dataDir()));
+            if (c.made) {  // private to the player
+                EXPECT_EQ(0700u, static_cast<unsigned>(std::filesystem::status(paths::dataDir()).permissions()));
+            }
             ::setenv("XDG_DATA_HOME", "/elsewhere", 1);
             EXPECT_EQ(c.want, paths::dataDir());  // decided once per run
         });
