@@ -1,13 +1,13 @@
 // The parts of platform::fs that need POSIX calls: flushing to disk, reading
 // whole files and the crash-safe file replacement.
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <random>
 
 #include "platform/fs.h"
 
@@ -42,14 +42,15 @@ std::string parentDir(const std::string& path) {
 }
 
 constexpr int kNameAttempts = 100;
+constexpr std::size_t kTagLength = 6;
 constexpr const char kTempSuffix[] = ".neu";
 
-// Six random letters and digits, fresh for every temporary.
+// Random letters and digits, fresh for every temporary.
 std::string randomTag() {
     static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::mt19937 rng{std::random_device("default")() ^ static_cast<unsigned>(::getpid())};
     std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kChars) - 2);
-    std::string tag(6, 'x');
+    std::string tag(kTagLength, 'x');
     for (char& c : tag) c = kChars[pick(rng)];
     return tag;
 }
@@ -70,7 +71,7 @@ int createTemporary(const std::string& path, std::string* tmpPath) {
 bool isTemporaryName(const std::string& name, const std::string& prefix) {
     const std::size_t suffix = sizeof kTempSuffix - 1;
     if (name == prefix + (kTempSuffix + 1)) return true;
-    return name.size() == prefix.size() + 6 + suffix && name.compare(0, prefix.size(), prefix) == 0 &&
+    return name.size() == prefix.size() + kTagLength + suffix && name.compare(0, prefix.size(), prefix) == 0 &&
            name.compare(name.size() - suffix, suffix, kTempSuffix) == 0;
 }
 
