@@ -15,6 +15,7 @@
 #include "i18n.h"
 #include "ui/app_icon.h"
 #include "platform/crash.h"
+#include "platform/instance_lock.h"
 #include "platform/paths.h"
 #include "ui/app.h"
 #include "ui/draw.h"
@@ -71,6 +72,48 @@ void stopSound() {
 #if ZELVANE_HAS_AUDIO
     audio::shutdown();
 #endif
+}
+
+// Another game already uses this data directory: two copies would overwrite
+// each other's progress, so this one asks the running one to come forward,
+// tells the player and ends.
+void refuseSecondCopy() {
+    platform::knockOnLock(paths::dataDir());
+    i18n::setLanguage(store::storedLanguage());
+    const std::string text = i18n::tr("instance.running");
+    std::fprintf(stderr, "[start] %s läuft schon mit %s — kein zweites Fenster\n", ui::kProductName,
+                 paths::dataDir().c_str());
+    // Nothing to save here, so a termination signal may end the waiting box at once.
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, SIG_DFL);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, ui::kProductName, text.c_str(), nullptr);
+}
+
+// Loads the stores as the only game using the data directory, or read-only
+// for a demonstration next to a running game. False when this copy must end.
+bool loadStores() {
+    switch (platform::lockDataDir(paths::dataDir())) {
+        case platform::LockResult::Acquired: break;
+        case platform::LockResult::HeldElsewhere:
+            if (!store::demoRequested()) {
+                refuseSecondCopy();
+                return false;
+            }
+            store::init(true);
+            return true;
+        case platform::LockResult::Unavailable:
+            std::fprintf(stderr, "[storage] %s/Zelvane.lock lässt sich nicht anlegen — ein zweites Spiel wird nicht "
+                         "erkannt\n", paths::dataDir().c_str());
+            break;
+    }
+    store::init();
+    return true;
+}
+
+// A second start knocked: bring this window to the front.
+void answerKnock(SDL_Window* window) {
+    if (!platform::lockKnocked()) return;
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window);
+    SDL_RaiseWindow(window);
 }
 
 void applyScreenOverride() {
@@ -167,7 +210,7 @@ int main(int argc, char** argv) {
         std::srand(device() ^ static_cast<unsigned>(std::time(nullptr)));
     }
 
-    store::init();
+    if (!loadStores()) return 0;
     store::Settings& settings = store::settings();
     const bool sizeGiven = ui::applyWindowOptions(argc, argv, settings);
     i18n::setLanguage(settings.language);
@@ -208,14 +251,21 @@ int main(int argc, char** argv) {
     hooks.terminate = &g_terminate;
     hooks.statsOn = std::getenv("ZELVANE_STATS") != nullptr;
     ui::FrameLoop loop(window, renderer, settings, start, std::move(hooks));
+    constexpr double kKnockCheckSeconds = 0.5;
+    double lastKnockCheck = 0;
     while (loop.runFrame()) {
+        if (nowSeconds() - lastKnockCheck < kKnockCheckSeconds) continue;
+        lastKnockCheck = nowSeconds();
+        answerKnock(window);
     }
 
+    ui::Game::instance().quit();
     loop.rememberGeometry();
     std::printf("[fenster] sichere %dx%d bei %d,%d%s\n", settings.windowW, settings.windowH, settings.windowX,
                 settings.windowY, settings.maximized ? " (maximiert)" : "");
     std::fflush(stdout);
     store::saveSettings();
+    store::flush();
     ui::gpuShutdown();
     stopSound();
     loop.destroyOverlay();

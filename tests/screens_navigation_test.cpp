@@ -240,14 +240,60 @@ TEST_F(NavigationTest, TheFrontierCardCarriesTheNowBadge) {
     EXPECT_LT(h.countNear(badgeArea(g.card(h, 8)), kPrimary, 24), area / 10);
 }
 
-TEST_F(NavigationTest, ACardClickDropsTheSavedGameAndStartsAFreshOne) {
+// The buttons of the confirmation dialog, cancel first.
+std::pair<ui::Rect, ui::Rect> dialogButtons(const Harness& h) {
+    const double pw = std::min(h.w() - h.s(64), h.s(420));
+    const ui::Rect panel{(h.w() - pw) / 2, (h.h() - h.s(240)) / 2, pw, h.s(240)};
+    const double bw = (pw - h.s(60)) / 2;
+    const ui::Rect cancel{panel.x + h.s(20), panel.bottom() - h.s(66), bw, h.s(46)};
+    return {cancel, {cancel.right() + h.s(20), cancel.y, bw, cancel.h}};
+}
+
+// With a suspended game, its own card resumes it; any other card asks first,
+// and only a yes gives up the suspended game for a fresh one.
+TEST_F(NavigationTest, ACardResumesItsSuspendedGameOrAsksBeforeDroppingIt) {
     Harness h(1280, 720);
-    saveGameOfLevel(5, 99);
-    EXPECT_EQ(2, levelClickedAt(h, gridFor(h, 5).card(h, 1)));
-    EXPECT_FALSE(store::savedGame().valid);
-    EXPECT_FALSE(game().top().resume);
-    EXPECT_EQ(0u, game().top().seed & 0x80000000u);
-    EXPECT_EQ(3, game().depth());
+    const Grid g = gridFor(h, 5);
+    const auto [cancel, ok] = dialogButtons(h);
+    saveGameOfLevel(2, 99);
+    EXPECT_EQ(2, levelClickedAt(h, g.card(h, 1)));
+    EXPECT_TRUE(game().top().resume);
+    EXPECT_EQ(99u, game().top().seed);
+
+    // Cancel, Escape, or a click beside the dialog on another card: nothing changes.
+    const std::string saves = savesOnDisk();
+    for (int way = 0; way < 3; ++way) {
+        openLevelSelect(h);
+        h.click(g.card(h, 4));
+        h.capture();
+        EXPECT_LE(colourDistance(h.pixel(ok.x - h.s(30), ok.y - h.s(30)), 0xFAF4E6), 12) << "the dialog's panel";
+        if (way == 0) h.click(cancel);
+        if (way == 1) h.key(SDLK_ESCAPE);
+        if (way == 2) h.click(g.card(h, 9));
+        EXPECT_EQ(ScreenKind::LevelSelect, topKind()) << way;
+        h.frame();
+        EXPECT_EQ(ScreenKind::LevelSelect, topKind()) << way;
+        EXPECT_EQ(2, store::savedGame().level);
+    }
+    EXPECT_EQ(saves, savesOnDisk());
+
+    // Yes by button or Return: level 5 from its dice, the old game gone.
+    for (bool byKey : {false, true}) {
+        saveGameOfLevel(2, 99);
+        openLevelSelect(h);
+        h.click(g.card(h, 4));
+        if (byKey) {
+            h.key(SDLK_RETURN);
+        } else {
+            h.click(ok);
+        }
+        EXPECT_EQ(ScreenKind::Playing, topKind());
+        EXPECT_EQ(5, game().top().level);
+        EXPECT_FALSE(game().top().resume);
+        EXPECT_EQ(0u, game().top().seed & 0x80000000u);
+        EXPECT_FALSE(store::savedGame().valid);
+        EXPECT_EQ(3, game().depth());
+    }
 }
 
 // The screens under the menu's buttons, all left by their Back button or Escape.

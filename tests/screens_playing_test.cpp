@@ -294,8 +294,15 @@ TEST_F(PlayingScreenTest, LeavingAndResumingKeepsPositionClockColourAndHistory) 
 
     // The same seed resumes without being asked to.
     open(h, 2, false, 4242);
+    const double opened = h.clock();
+    const std::int64_t shown = store::savedGame().elapsedMs;  // saved by the first frame
     h.capture();
     EXPECT_FALSE(diceShown(h));
+    // Quitting the program saves the game with its clock up to the last frame.
+    h.run(1.0);
+    game().quit();
+    EXPECT_NEAR(shown + (h.clock() - opened) * 1000, static_cast<double>(store::savedGame().elapsedMs), 1.0);
+    EXPECT_EQ(store::savedGame().elapsedMs, savedGameOnDisk()["elapsedMs"].asInt(-1));
     h.key(SDLK_ESCAPE);
 
     // Another seed without resume starts a new game; the old save stays until then.

@@ -43,7 +43,9 @@ inline int colourDistance(std::uint32_t a, std::uint32_t b) {
     return d;
 }
 
+// The bytes on disk once the store's queued writes have landed.
 inline std::string fileBytes(const std::string& path) {
+    store::flush();
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <string>
 
 #include <sys/wait.h>
@@ -63,11 +65,20 @@ TEST(CrashReport, EmptyRuntimeDirUsesTheDataDirectory) {
     EXPECT_EQ(kHeader + "Signal: SIGBUS (Busfehler)\n" + kFooter, storetest::readFile(home / "Zelvane/Zelvane_crash.txt"));
 }
 
-TEST(CrashReport, UnwritablePathStillEndsWithTheSignal) {
+// No report where it cannot be written, nor where its path would be cut
+// (and so name a file elsewhere); the signal still ends the process.
+TEST(CrashReport, UnwritableOrTooLongPathsGetNoReport) {
     TempDir run;
     storetest::writeFile(run / "file", "x");
     expectCrashOf(SIGILL, [&] { ::setenv("XDG_RUNTIME_DIR", (run / "file").c_str(), 1); });
     EXPECT_EQ("x", storetest::readFile(run / "file"));
+
+    // Cut at 511 characters, the path would end in a new file of `deep`.
+    std::string deep = run.path();
+    while (deep.size() < 400) deep += "/" + std::string(std::min<std::size_t>(100, 400 - deep.size()), 'd');
+    std::filesystem::create_directories(deep);
+    expectCrashOf(SIGSEGV, [&] { ::setenv("XDG_RUNTIME_DIR", (deep + "/" + std::string(150, 'q')).c_str(), 1); });
+    EXPECT_TRUE(std::filesystem::is_empty(deep));
 }
 
 }  // namespace

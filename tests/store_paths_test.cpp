@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 
 #include <sys/resource.h>
 
 #include "platform/fs.h"
+#include "platform/instance_lock.h"
 #include "platform/paths.h"
 #include "store_support.h"
 
@@ -49,42 +51,31 @@ TEST(FsQueries, ReportPlainResults) {
     EXPECT_FALSE(fs::remove(dir / "a"));  // not empty
 }
 
-// Root ignores permission bits, so failures are forced by the file system's
-// shape and by a device that refuses writes.
+// Every entry of a directory, symlinks and directories included, sorted.
+std::vector<std::string> entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Root ignores permission bits, so failures are forced by the file system's shape.
 TEST(FsAtomicWrite, FailuresLeaveTheOldFileAndNoTemporary) {
     TempDir dir;
     const std::string path = dir / "saves.dat";
-    const std::string tmp = path + ".neu";
-    ASSERT_TRUE(fs::writeFileAtomic(path, tmp, "old"));
+    ASSERT_TRUE(fs::writeFileAtomic(path, "old"));
     EXPECT_EQ("old", storetest::readFile(path));
-    EXPECT_FALSE(storetest::exists(tmp));
-
-    // A write that fails half-way: the temporary leads to a full device.
-    if (!storetest::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
-    std::filesystem::create_symlink("/dev/full", tmp);
-    EXPECT_FALSE(fs::writeFileAtomic(path, tmp, std::string(100000, 'x')));
-    EXPECT_EQ("old", storetest::readFile(path));
-    EXPECT_FALSE(storetest::exists(tmp));
-
-    // The temporary name is occupied by a directory: it cannot be opened and
-    // must not be removed.
-    std::filesystem::create_directory(tmp);
-    EXPECT_FALSE(fs::writeFileAtomic(path, tmp, "new"));
-    EXPECT_EQ("old", storetest::readFile(path));
-    EXPECT_TRUE(fs::isDir(tmp));
-    std::filesystem::remove(tmp);
+    EXPECT_EQ(0600u, static_cast<unsigned>(std::filesystem::status(path).permissions()));
+    EXPECT_EQ(std::vector<std::string>{"saves.dat"}, entries(dir.path()));
 
     // The rename fails (target is a non-empty directory): temporary removed.
-    const std::string dirTarget = dir / "occupied";
-    std::filesystem::create_directories(dirTarget + "/inside");
-    EXPECT_FALSE(fs::writeFileAtomic(dirTarget, tmp, "new"));
-    EXPECT_FALSE(storetest::exists(tmp));
-
+    std::filesystem::create_directories(dir / "occupied/inside");
+    EXPECT_FALSE(fs::writeFileAtomic(dir / "occupied", "new"));
     // The containing "directory" is a regular file.
-    EXPECT_FALSE(fs::writeFileAtomic(path + "/x", path + "/x.neu", "new"));
-    EXPECT_EQ("old", storetest::readFile(path));
+    EXPECT_FALSE(fs::writeFileAtomic(path + "/x", "new"));
+    EXPECT_EQ((std::vector<std::string>{"occupied", "saves.dat"}), entries(dir.path()));
 
-    ASSERT_TRUE(fs::writeFileAtomic(path, tmp, "new"));
+    ASSERT_TRUE(fs::writeFileAtomic(path, "new"));
     EXPECT_EQ("new", storetest::readFile(path));
 }
 
@@ -92,15 +83,73 @@ TEST(FsAtomicWrite, FailuresLeaveTheOldFileAndNoTemporary) {
 TEST(FsAtomicWrite, FileSizeLimitFailsTheWrite) {
     TempDir dir;
     const std::string path = dir / "settings.dat";
-    ASSERT_TRUE(fs::writeFileAtomic(path, path + ".neu", "old"));
+    ASSERT_TRUE(fs::writeFileAtomic(path, "old"));
     EXPECT_IN_CHILD([&] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1000, 1000};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        EXPECT_FALSE(fs::writeFileAtomic(path, path + ".neu", std::string(5000, 'y')));
+        EXPECT_FALSE(fs::writeFileAtomic(path, std::string(5000, 'y')));
     });
     EXPECT_EQ("old", storetest::readFile(path));
-    EXPECT_FALSE(storetest::exists(path + ".neu"));
+    EXPECT_EQ(std::vector<std::string>{"settings.dat"}, entries(dir.path()));
+}
+
+// Temporaries are created only where nothing is, never through a symlink
+// someone left at the name, and the leftovers of killed writes go at the next start.
+TEST(FsAtomicWrite, TemporariesAreExclusiveAndLeftoversGoAway) {
+    TempDir dir;
+    const std::string victim = dir / "victim";
+    storetest::writeFile(victim, "keep");
+    std::filesystem::create_symlink(victim, dir / "saves.dat.neu");
+    std::filesystem::create_symlink(dir / "nowhere", dir / "saves.dat.Q1w2E3.neu");
+    EXPECT_EQ(-1, fs::createNew(dir / "saves.dat.neu"));
+    EXPECT_EQ(-1, fs::createNew(dir / "saves.dat.Q1w2E3.neu"));
+    EXPECT_EQ(-1, fs::createNew(victim));
+    EXPECT_EQ("keep", storetest::readFile(victim));
+    ASSERT_TRUE(fs::writeFileAtomic(dir / "saves.dat", "new"));
+    EXPECT_EQ("keep", storetest::readFile(victim));
+    for (const char* other :
+         {"saves.dat.Ab12Cd.neu", "saves.dat.manipuliert", "saves.dat.toolong1.neu", "settings.dat.Ab12Cd.neu"})
+        storetest::writeFile(dir / other, "x");
+    fs::removeLeftoverTemporaries(dir / "saves.dat");
+    EXPECT_EQ((std::vector<std::string>{"saves.dat", "saves.dat.manipuliert", "saves.dat.toolong1.neu",
+                                        "settings.dat.Ab12Cd.neu", "victim"}),
+              entries(dir.path()));
+    EXPECT_EQ("keep", storetest::readFile(victim));
+}
+
+// One holder per data directory; others are told, and their knock reaches
+// the holder. (A holder's death freeing the lock is tried with the game itself
+// in the shell tests.)
+TEST(InstanceLock, OneHolderWhoHearsTheKnock) {
+    TempDir dir;
+    int toParent[2];
+    ASSERT_EQ(0, ::pipe(toParent));
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        char byte = platform::lockDataDir(dir.path()) == platform::LockResult::Acquired ? 'L' : 'x';
+        (void)!::write(toParent[1], &byte, 1);
+        for (int i = 0; i < 500 && !platform::lockKnocked(); ++i) ::usleep(10000);
+        byte = platform::lockKnocked() ? 'x' : 'K';  // a knock is reported once
+        (void)!::write(toParent[1], &byte, 1);
+        ::pause();
+    }
+    ::close(toParent[1]);
+    char byte = 0;
+    ASSERT_EQ(1, ::read(toParent[0], &byte, 1));
+    EXPECT_EQ('L', byte);
+    EXPECT_IN_CHILD([&] {
+        EXPECT_EQ(platform::LockResult::HeldElsewhere, platform::lockDataDir(dir.path()));
+        EXPECT_FALSE(platform::lockKnocked());  // holds nothing
+        ::usleep(20000);  // a later time stamp than the lock's own
+        platform::knockOnLock(dir.path());
+    });
+    ASSERT_EQ(1, ::read(toParent[0], &byte, 1));
+    EXPECT_EQ('K', byte);
+    ::close(toParent[0]);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_EQ(platform::LockResult::Unavailable, platform::lockDataDir(dir / "missing"));
 }
 
 void setOrUnset(const char* name, const char* value) {
@@ -130,6 +179,9 @@ TEST(Paths, DataDirFromXdgOrHome) {
             ASSERT_EQ(0, ::chdir(dir.path().c_str()));
             EXPECT_EQ(c.want, paths::dataDir());
             EXPECT_EQ(c.made, fs::isDir(paths::dataDir()));
+            if (c.made) {  // private to the player
+                EXPECT_EQ(0700u, static_cast<unsigned>(std::filesystem::status(paths::dataDir()).permissions()));
+            }
             ::setenv("XDG_DATA_HOME", "/elsewhere", 1);
             EXPECT_EQ(c.want, paths::dataDir());  // decided once per run
         });

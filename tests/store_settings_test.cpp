@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/storage.h"
 #include "platform/fs.h"
 #include "store_support.h"
 
+namespace fs = platform::fs;
 using storetest::TempDir;
 using storetest::withStore;
 
@@ -84,6 +90,91 @@ TEST(StoreRead, UnreadableFilesAreSetAside) {
     }
 }
 
+// Root reads everything, so the permission case runs as "nobody" when the
+// tests run as root. False when the switch failed.
+bool dropRoot(const std::string& home) {
+    if (::geteuid() != 0) return true;
+    constexpr uid_t kNobody = 65534;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(home)) {
+        if (::lchown(e.path().c_str(), kNobody, kNobody) != 0) return false;
+    }
+    return ::lchown(home.c_str(), kNobody, kNobody) == 0 && ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 &&
+           ::setuid(kNobody) == 0;
+}
+
+// A file that is there but cannot be read, or cannot be set aside, may still
+// hold the player's progress: defaults apply, one line says why, and the file
+// is not written for the rest of the run, while the other file is.
+TEST(StoreRead, FilesThatCannotBeReadOrSetAsideAreNeverOverwritten) {
+    const std::string tampered = platform::saveEncrypt("{}").substr(0, 44);
+    const std::string kept = " \xE2\x80\x94 es gelten die Vorgaben, die Datei bleibt unver\xC3\xA4ndert\n";
+    enum class Shape { Unreadable, Loop, NoSetAside };
+    const struct {
+        Shape shape;
+        std::string line;  // after "[storage] <path> "
+    } cases[] = {
+        {Shape::Unreadable, "l\xC3\xA4sst sich nicht lesen (keine Berechtigung)" + kept},
+        {Shape::Loop, "l\xC3\xA4sst sich nicht lesen (zu viele symbolische Verweise)" + kept},
+        {Shape::NoSetAside,
+         "war nicht lesbar \xE2\x80\x94 l\xC3\xA4sst sich nicht beiseitelegen und bleibt unver\xC3\xA4ndert\n"},
+    };
+    for (const auto& c : cases) {
+        for (const std::string name : {"settings.dat", "saves.dat"}) {
+            SCOPED_TRACE(c.line + name);
+            TempDir home;
+            EXPECT_IN_CHILD([&] {
+                const std::string data = storetest::useHome(home.path());
+                const std::string path = data + "/" + name;
+                const std::string bytes = c.shape == Shape::NoSetAside ? tampered : "sealed progress";
+                if (c.shape == Shape::Loop) {
+                    std::filesystem::create_symlink(path, path);
+                } else {
+                    storetest::writeFile(path, bytes);
+                }
+                if (c.shape == Shape::Unreadable) ::chmod(path.c_str(), 0);
+                if (c.shape == Shape::NoSetAside) std::filesystem::create_directories(path + ".manipuliert/full");
+                storetest::captureStderr(home / "stderr.txt");
+                ASSERT_TRUE(dropRoot(home.path()));
+
+                store::init();
+                EXPECT_TRUE(storesAtDefaults());
+                EXPECT_EQ("[storage] " + path + " " + c.line, storetest::stderrText(data));
+                store::settings().language = "fi";
+                store::saveSettings();
+                store::advanceUnlockedLevel(4);
+                const std::string other = data + (name == "saves.dat" ? "/settings.dat" : "/saves.dat");
+                EXPECT_TRUE(storetest::openSealedJson(other).isObject());
+                if (c.shape == Shape::Loop) {
+                    EXPECT_TRUE(std::filesystem::is_symlink(path));
+                } else {
+                    ::chmod(path.c_str(), 0600);
+                    EXPECT_EQ(bytes, storetest::readFile(path));
+                }
+            });
+        }
+    }
+}
+
+// A copy started next to a running game (the demonstration) reads the files
+// but changes nothing on disk: no writes, no clean-up, nothing set aside.
+TEST(StoreRead, ReadOnlyLoadChangesNothingOnDisk) {
+    TempDir home;
+    EXPECT_IN_CHILD([&] {
+        const std::string data = storetest::useHome(home.path());
+        storetest::writeFile(data + "/saves.dat", platform::saveEncrypt(R"({"unlocked_level":9})"));
+        storetest::writeFile(data + "/settings.dat", "tampered");
+        storetest::writeFile(data + "/saves.dat.Ab12Cd.neu", "being written by the running game");
+        const std::vector<std::string> before = fs::listDir(data);
+        store::init(true);
+        EXPECT_EQ(9, store::unlockedLevel());
+        store::saveSettings();
+        store::advanceUnlockedLevel(12);
+        store::flush();
+        EXPECT_EQ(before, fs::listDir(data));
+        EXPECT_EQ(9, storetest::openSealedJson(data + "/saves.dat")["unlocked_level"].asInt(0));
+    });
+}
+
 TEST(StoreRead, HarmlessFilesGiveDefaultsSilently) {
     // Empty file, a sealed non-object, sealed broken JSON, sealed binary.
     for (const char* name : {"settings.dat", "saves.dat"}) {
@@ -103,7 +194,6 @@ TEST(SettingsWrite, WritesAllKeysInByteOrderAndReadsBack) {
     TempDir home;
     withStore(home.path(), "", "", [](const std::string& data) {
         EXPECT_EQ(kDefaultSettings, savedSettings(data));
-        EXPECT_FALSE(storetest::exists(data + "/settings.dat.neu"));
         store::Settings& s = store::settings();
         s.language = "pt-BR";
         s.musicVolume = 0.35;
@@ -125,16 +215,22 @@ TEST(SettingsWrite, WritesAllKeysInByteOrderAndReadsBack) {
 
 // Writes that cannot land keep what is on disk and stay silent; memory keeps the change.
 TEST(SettingsWrite, UnusableTargetsKeepTheOldState) {
-    if (storetest::exists("/dev/full")) {
-        withStore("", "", [](const std::string& data) {
-            store::settings().language = "nl";
+    {
+        // Temporaries left at the start, one of them a symlink to another file: they
+        // are removed, nothing is written through them, and the files are private.
+        TempDir home;
+        EXPECT_IN_CHILD([&] {
+            const std::string data = storetest::useHome(home.path());
+            storetest::writeFile(home / "victim", "keep");
+            std::filesystem::create_symlink(home / "victim", data + "/settings.dat.neu");
+            std::filesystem::create_symlink(home / "victim", data + "/saves.dat.Ab12Cd.neu");
+            store::init();
             store::saveSettings();
-            const std::string good = storetest::readFile(data + "/settings.dat");
-            std::filesystem::create_symlink("/dev/full", data + "/settings.dat.neu");
-            store::settings().language = "it";
-            store::saveSettings();
-            EXPECT_EQ(good, storetest::readFile(data + "/settings.dat"));
-            EXPECT_FALSE(storetest::exists(data + "/settings.dat.neu"));
+            store::advanceUnlockedLevel(3);
+            EXPECT_EQ("keep", storetest::readFile(home / "victim"));
+            EXPECT_EQ((std::vector<std::string>{"saves.dat", "settings.dat"}), fs::listDir(data));
+            for (const char* name : {"/saves.dat", "/settings.dat"})
+                EXPECT_EQ(0600u, static_cast<unsigned>(std::filesystem::status(data + name).permissions()));
         });
     }
     TempDir home;

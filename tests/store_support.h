@@ -58,7 +58,9 @@ inline bool guardHome() {
 }
 inline const bool kHomeGuarded = guardHome();
 
+// The bytes on disk once the store's queued writes have landed.
 inline std::string readFile(const std::string& path) {
+    store::flush();
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
@@ -108,6 +110,7 @@ inline int runInChild(const std::function<void()>& body) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         body();
+        store::flush();  // _exit skips the flush at exit
         std::fflush(stdout);
         std::fflush(stderr);
         ::_exit(::testing::Test::HasFailure() ? 1 : 0);

@@ -4,8 +4,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
+#include "platform/save_crypt.h"
 #include "ui_shell_support.h"
 
 namespace {
@@ -29,6 +31,7 @@ protected:
                 "LSAN_OPTIONS=suppressions=" + home + "/leaks.supp"};
     }
     std::string settingsFile() const { return home_.path + "/data/Zelvane/settings.dat"; }
+    std::string savesFile() const { return home_.path + "/data/Zelvane/saves.dat"; }
 
     shelltest::TempHome home_;
 };
@@ -82,6 +85,46 @@ TEST_F(GameBinary, SecondSignalExitsAtOnce) {
     const int status = game.wait(20);
     EXPECT_TRUE(status == 128 + SIGTERM || status == 128 + SIGINT) << status;
     EXPECT_EQ(game.out().find("[fenster] sichere"), std::string::npos) << "no orderly shutdown";
+}
+
+std::string bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Two copies on one data directory would overwrite each other's progress: the
+// second is refused (a demonstration may still look on, read-only), and a
+// first copy killed outright does not block the next start.
+TEST_F(GameBinary, ASecondCopyIsRefusedUntilTheFirstIsGone) {
+    std::filesystem::create_directories(home_.path + "/data/Zelvane");
+    std::ofstream(savesFile(), std::ios::binary) << platform::saveEncrypt(R"({"unlocked_level":7})");
+    const std::string progress = bytesOf(savesFile());
+
+    Child first;
+    ASSERT_TRUE(first.start({}, env()));
+    ASSERT_TRUE(first.waitForOutput("[fenster] Schirm ", 20)) << first.out() << first.err();
+    Child second;
+    ASSERT_TRUE(second.start({}, env()));
+    EXPECT_EQ(second.wait(20), 0);
+    EXPECT_NE(second.err().find("[start] Orlavan's Chess l\xC3\xA4uft schon mit "), std::string::npos) << second.err();
+    EXPECT_EQ(second.out().find("[video]"), std::string::npos) << "no window of its own";
+
+    auto environment = env();
+    environment.push_back("ZELVANE_SOLVES=5");
+    Child demo;
+    ASSERT_TRUE(demo.start({}, environment));
+    ASSERT_TRUE(demo.waitForOutput("[fenster] Schirm ", 20)) << demo.out() << demo.err();
+    demo.signal(SIGTERM);
+    EXPECT_EQ(demo.wait(20), 0);
+
+    first.signal(SIGKILL);
+    EXPECT_EQ(first.wait(20), 128 + SIGKILL);
+    Child third;
+    ASSERT_TRUE(third.start({}, env()));
+    ASSERT_TRUE(third.waitForOutput("[fenster] Schirm ", 20)) << third.out() << third.err();
+    third.signal(SIGTERM);
+    EXPECT_EQ(third.wait(20), 0);
+    EXPECT_EQ(progress, bytesOf(savesFile())) << "nobody rewrote the progress";
 }
 
 TEST_F(GameBinary, UnknownStartScreenPrintsTheChoicesAndStartsNormally) {

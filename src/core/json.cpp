@@ -347,7 +347,7 @@ bool parseFile(const std::string& path, Value* out) {
 }
 
 bool writeFileAtomic(const std::string& path, const Value& value) {
-    return platform::fs::writeFileAtomic(path, path + ".tmp", value.dump());
+    return platform::fs::writeFileAtomic(path, value.dump());
 }
 
 }  // namespace js

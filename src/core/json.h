@@ -86,7 +86,7 @@ constexpr int kMaxDepth = 512;
 Value parse(const std::string& text);
 // False (and `out` untouched) when the file cannot be read or parses to Null.
 bool parseFile(const std::string& path, Value* out);
-// Writes value.dump() to path + ".tmp", flushes it to disk and renames it
+// Writes value.dump() to a fresh temporary, flushes it to disk and renames it
 // over `path`. True when the new content is in place.
 bool writeFileAtomic(const std::string& path, const Value& value);
 

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <limits>
+#include <set>
 
 #include "core/json.h"
 #include "core/levels.h"
+#include "platform/file_writer.h"
 #include "platform/fs.h"
 #include "platform/paths.h"
 #include "platform/save_crypt.h"
@@ -33,6 +33,8 @@ struct State {
     SavedGame game;
     bool loaded = false;
     bool demo = false;
+    bool readOnly = false;            // another running game owns the files
+    std::set<std::string> keepAsIs;  // files that exist but could not be read
 };
 
 State& st() {
@@ -45,23 +47,38 @@ std::string savesPath() { return paths::dataDir() + "/saves.dat"; }
 
 // ---- shared sealed reader and writer --------------------------------------------
 
+// A file that fails to open is set aside so that it is never read again; when
+// that is impossible it stays as it is for the rest of the run.
 void setAside(const std::string& path) {
-    platform::fs::replaceAtomic(path, path + ".manipuliert");
-    std::fprintf(stderr, "[storage] %s war nicht lesbar — beiseitegelegt\n", path.c_str());
+    State& s = st();
+    if (s.readOnly) return;  // the game that owns the files deals with it
+    if (platform::fs::replaceAtomic(path, path + ".manipuliert")) {
+        std::fprintf(stderr, "[storage] %s war nicht lesbar — beiseitegelegt\n", path.c_str());
+        return;
+    }
+    s.keepAsIs.insert(path);
+    std::fprintf(stderr, "[storage] %s war nicht lesbar — lässt sich nicht beiseitelegen und bleibt unverändert\n",
+                 path.c_str());
 }
 
 // The opened plain text, or "" when the file is missing, empty or unreadable.
-// A file that fails to open is set aside so that it is never read again.
+// A file that exists but cannot be read at all (permissions, I/O errors) is
+// never overwritten in this run: the player's progress may still be in it.
 std::string readSealed(const std::string& path) {
-    // Not a regular file (missing, a directory, a pipe that would block): nothing to read.
-    if (!platform::fs::isFile(path)) return {};
-    if (platform::fs::fileSize(path) > kMaxSealedBytes) {
-        setAside(path);
-        return {};
+    std::string content;
+    std::string reason;
+    switch (platform::fs::readFile(path, kMaxSealedBytes, &content, &reason)) {
+        case platform::fs::ReadStatus::Missing: return {};
+        case platform::fs::ReadStatus::Unreadable:
+            st().keepAsIs.insert(path);
+            std::fprintf(stderr, "[storage] %s lässt sich nicht lesen (%s) — es gelten die Vorgaben, die Datei bleibt "
+                         "unverändert\n", path.c_str(), reason.c_str());
+            return {};
+        case platform::fs::ReadStatus::TooLarge:  // not written by the game: set aside unread
+            setAside(path);
+            return {};
+        case platform::fs::ReadStatus::Ok: break;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (content.empty()) return {};
     std::string text;
     if (platform::saveDecrypt(content, &text) != platform::SaveReadResult::Ok) {
@@ -71,9 +88,12 @@ std::string readSealed(const std::string& path) {
     return text;
 }
 
-// Failures are silent: the previous file stays as it was.
+// Sealed here, written by the writer thread; failures are silent and keep the
+// previous file as it was.
 void writeSealed(const std::string& path, const js::Value& value) {
-    platform::fs::writeFileAtomic(path, path + ".neu", platform::saveEncrypt(value.dump()));
+    const State& s = st();
+    if (s.readOnly || s.keepAsIs.count(path)) return;
+    platform::queueFileReplace(path, platform::saveEncrypt(value.dump()));
 }
 
 js::Value readObject(const std::string& path) {
@@ -290,23 +310,45 @@ void startDemo(int n) {
                  n);
 }
 
-void checkDemo() {
+// The number of demonstration solves "ZELVANE_SOLVES" asks for; 0 for none.
+long demoSolves() {
     const char* value = std::getenv("ZELVANE_SOLVES");
-    if (!value) return;
-    const long n = std::strtol(value, nullptr, 10);
+    return value ? std::strtol(value, nullptr, 10) : 0;
+}
+
+void checkDemo() {
+    const long n = demoSolves();
     if (n < 1) return;
     startDemo(static_cast<int>(std::min<long>(n, levels::kTotalLevels)));
 }
 
 }  // namespace
 
-void init() {
+void init(bool readOnly) {
     State& s = st();
     if (s.loaded) return;
     s.loaded = true;
+    s.readOnly = readOnly;
+    if (!readOnly) {
+        platform::fs::removeLeftoverTemporaries(settingsPath());
+        platform::fs::removeLeftoverTemporaries(savesPath());
+    }
     applySettings(readObject(settingsPath()), s.settings);
     applyProgress(readObject(savesPath()), s);
     checkDemo();
+}
+
+bool demoRequested() { return demoSolves() >= 1; }
+
+void flush() { platform::flushFileWrites(); }
+
+std::string storedLanguage() {
+    std::string content;
+    std::string text;
+    if (platform::fs::readFile(settingsPath(), kMaxSealedBytes, &content) != platform::fs::ReadStatus::Ok) return {};
+    if (platform::saveDecrypt(content, &text) != platform::SaveReadResult::Ok) return {};
+    const js::Value v = js::parse(text);
+    return v.isObject() ? v["language"].asString() : std::string();
 }
 
 Settings& settings() { return st().settings; }

@@ -1,6 +1,7 @@
 // Everything the game remembers between runs: the settings ("settings.dat")
 // and the player's progress ("saves.dat"), both sealed files in the data
-// directory. UI thread only.
+// directory. UI thread only; the files are replaced on a writer thread of
+// their own, from sealed copies taken at each change.
 #pragma once
 
 #include <cstdint>
@@ -69,8 +70,18 @@ constexpr int kMaxSolves = 200;
 // 100 levels open and done.
 constexpr int kAllUnlocked = 101;
 
-// Loads both files once; later calls do nothing.
-void init();
+// Loads both files once; later calls do nothing. readOnly: another running
+// game owns the data directory, so nothing on disk is changed (no writes, no
+// clean-up of interrupted writes, nothing set aside).
+void init(bool readOnly = false);
+// "ZELVANE_SOLVES" asks for the demonstration mode, which never writes progress.
+bool demoRequested();
+// Waits until every change so far is on disk; writes otherwise happen in the
+// background (at exit and where a test reads the files).
+void flush();
+// The interface language stored in the settings file, read without loading
+// or changing anything; empty when there is none.
+std::string storedLanguage();
 Settings& settings();
 void saveSettings();
 // Wall-clock milliseconds since the Unix epoch.
@@ -82,8 +93,8 @@ const std::vector<SolveEntry>& solves();
 const SavedGame& savedGame();
 bool hasSavedGame();
 
-// Each writer persists the whole progress at once (never in demonstration
-// mode).
+// Each writer queues the whole progress for writing at once (never in
+// demonstration mode).
 void advanceUnlockedLevel(int level);
 LevelBest recordBest(int level, const LevelBest& result);
 void recordSolve(const SolveEntry& entry);

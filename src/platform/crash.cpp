@@ -56,7 +56,7 @@ const char* signalLine(int sig) {
 // Only async-signal-safe calls from here on: open, write, close, signal, raise
 // (strlen is safe too, it only reads).
 void onFatalSignal(int sig) {
-    if (g_ready.load()) {
+    if (g_ready.load() && g_path[0] != '\0') {
         const int fd = ::open(g_path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd >= 0) {
             writeAll(fd, g_header, static_cast<std::size_t>(g_headerLen));
@@ -87,7 +87,10 @@ int formattedLength(int result, std::size_t bufferSize) {
 void installCrashHandler() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const char* dir = (runtime && *runtime) ? runtime : paths::dataDir().c_str();
-    std::snprintf(g_path, sizeof g_path, "%s/%s_crash.txt", dir, "Zelvane");
+    // A path that does not fit would be cut and could name some other file:
+    // then no report is written at all.
+    const int pathLen = std::snprintf(g_path, sizeof g_path, "%s/%s_crash.txt", dir, "Zelvane");
+    if (pathLen < 0 || static_cast<std::size_t>(pathLen) >= sizeof g_path) g_path[0] = '\0';
     const int n = std::snprintf(g_header, sizeof g_header,
                                 "%s %s (Build %d)\nportiert aus %s\n-----------------------------------------\n",
                                 "Orlavan's Chess", "1.0.1", 1030, "1.0");

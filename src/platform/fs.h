@@ -25,11 +25,24 @@ bool syncFile(const std::string& path);
 // Flushes a directory's entries (a finished rename) to disk.
 bool syncDir(const std::string& path);
 
-// Writes `bytes` to `tmpPath`, flushes it to disk, renames it over `path` and
-// flushes the directory. `path` is never deleted first, so at every moment it
-// holds either the complete old or the complete new content. On any failure
-// the old file stays untouched, the temporary file is removed, and the result
-// is false.
-bool writeFileAtomic(const std::string& path, const std::string& tmpPath, const std::string& bytes);
+// Creates `path` for writing, 0600, only if nothing (not even a symlink) is
+// there yet. The descriptor, or -1.
+int createNew(const std::string& path);
+
+// Writes `bytes` to a fresh temporary next to `path` (named path + ".XXXXXX.neu"),
+// flushes it to disk, renames it over `path` and flushes the directory. `path`
+// is never deleted first, so at every moment it holds either the complete old
+// or the complete new content. On any failure the old file stays untouched,
+// the temporary file is removed, and the result is false.
+bool writeFileAtomic(const std::string& path, const std::string& bytes);
+// Removes the temporaries of `path` that an interrupted write left behind.
+void removeLeftoverTemporaries(const std::string& path);
+
+enum class ReadStatus { Ok, Missing, TooLarge, Unreadable };
+// Reads a regular file of at most maxBytes whole. Missing: nothing there (or
+// no directory to hold it). Unreadable: something is there that cannot be
+// opened or read (permissions, I/O errors, not a regular file); `error` then
+// names the reason.
+ReadStatus readFile(const std::string& path, std::int64_t maxBytes, std::string* out, std::string* error = nullptr);
 
 }  // namespace platform::fs

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/fs.h"
@@ -60,7 +61,9 @@ std::string userDir(const char* xdgVar, const char* homeSuffix) {
         dir += "/";
         dir += kProductDir;
     }
-    platform::fs::ensureDir(dir);  // a failure shows later as failed writes
+    // The player's own files: a directory made here is theirs alone. A
+    // failure shows later as failed writes.
+    if (!platform::fs::isDir(dir) && platform::fs::ensureDir(dir)) ::chmod(dir.c_str(), 0700);
     return dir;
 }
 

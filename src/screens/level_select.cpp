@@ -2,7 +2,8 @@
 // the level's starting position on its stage's board, the level number, the
 // opponent's strength, the board's name and the best stars. Any level can be
 // started from here; the frontier level only picks the first page and the
-// "now" badge.
+// "now" badge. With a suspended game, its own card resumes it and any other
+// card first asks whether to give it up.
 #include <SDL_keycode.h>
 
 #include <algorithm>
@@ -55,11 +56,54 @@ public:
 private:
     void pageChips(Ctx& ctx, double headerH);
     void levelCard(Ctx& ctx, const Rect& r, int level, bool isNext, int stars);
+    void cardChosen(int level);
+    void askToReplace(Ctx& ctx);
 
-    int page_ = -1;  // 0..9; chosen from the frontier level on the first frame
+    int page_ = -1;    // 0..9; chosen from the frontier level on the first frame
+    int confirm_ = 0;  // level waiting for the player's yes to drop the suspended game; 0: none
 };
 
+void startLevel(int level) {
+    store::clearGame();
+    GameState game;
+    game.kind = ScreenKind::Playing;
+    game.level = level;
+    game.seed = static_cast<std::uint32_t>(store::nowMs()) & 0x7FFFFFFFu;
+    Game::instance().push(game);
+}
+
+void LevelSelectScreen::cardChosen(int level) {
+    const store::SavedGame& saved = store::savedGame();
+    if (!saved.valid) {
+        startLevel(level);
+    } else if (saved.level == level) {
+        GameState game;
+        game.kind = ScreenKind::Playing;
+        game.level = level;
+        game.seed = saved.seed;
+        game.resume = true;
+        Game::instance().push(game);
+    } else {
+        confirm_ = level;
+    }
+}
+
+void LevelSelectScreen::askToReplace(Ctx& ctx) {
+    const int answer =
+        confirmDialog(ctx, i18n::tr("levelSwitch.title", {{"n", number(confirm_)}}),
+                      i18n::tr("levelSwitch.message", {{"m", number(store::savedGame().level)}}),
+                      i18n::tr("levelSwitch.start"), i18n::tr("common.cancel"));
+    if (answer == 1) startLevel(confirm_);
+    if (answer != 0) confirm_ = 0;
+}
+
 void LevelSelectScreen::update(Ctx& ctx) {
+    // While the question is open nothing behind it may react: it sees no input.
+    const Input input = ctx.in;
+    if (confirm_ != 0) {
+        ctx.in = Input{};
+        ctx.in.mouseX = ctx.in.mouseY = -1e9;
+    }
     drawBackdrop(ctx);
     const int active = std::clamp(store::unlockedLevel(), 1, levels::kTotalLevels);
     if (page_ < 0) page_ = (active - 1) / kPerPage;
@@ -89,16 +133,13 @@ void LevelSelectScreen::update(Ctx& ctx) {
         const Rect r{margin + (i % cols) * (cardW + gap), top + (i / cols) * (cardH + gap), cardW, cardH};
         levelCard(ctx, r, level, level == active, starsOf(level));
         if (ctx.takeClick(r)) {
-            store::clearGame();
-            GameState game;
-            game.kind = ScreenKind::Playing;
-            game.level = level;
-            game.seed = static_cast<std::uint32_t>(store::nowMs()) & 0x7FFFFFFFu;
-            Game::instance().push(game);
-            return;
+            cardChosen(level);
+            if (confirm_ == 0) return;
         }
     }
     footer(ctx, ctx.h);
+    ctx.in = input;
+    if (confirm_ != 0) askToReplace(ctx);
 }
 
 // A row of ten chips "1–10" … "91–100"; a click shows that page in this same frame.

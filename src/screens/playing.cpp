@@ -91,6 +91,7 @@ class PlayingScreen : public Screen {
 public:
     explicit PlayingScreen(const GameState& state);
     void update(Ctx& ctx) override;
+    void onQuit() override;
 
 private:
     chess::Color playerColor() const { return playerWhite_ ? chess::Color::White : chess::Color::Black; }
@@ -390,6 +391,11 @@ void PlayingScreen::leave() {
     audio::play(audio::Sfx::Click);
     if (phase_ == Phase::Play) persist();
     Game::instance().pop();
+}
+
+// Quitting keeps the game as it stands, its clock up to the last frame included.
+void PlayingScreen::onQuit() {
+    if (!finished_ && phase_ == Phase::Play) persist();
 }
 
 void PlayingScreen::finish() {

@@ -78,6 +78,10 @@ void Game::update(Ctx& ctx) {
     if (screen_) screen_->update(ctx);
 }
 
+void Game::quit() {
+    if (screen_) screen_->onQuit();
+}
+
 void Game::ensureScreen() {
     if (screen_ && builtSerial_ == serial_) return;
     builtSerial_ = serial_;

@@ -103,6 +103,8 @@ public:
     virtual ~Screen() = default;
     // Reacts to this frame's input and draws the whole screen.
     virtual void update(Ctx& ctx) = 0;
+    // The program is ending while this screen is shown: keep what must not be lost.
+    virtual void onQuit() {}
 };
 
 // Only the top descriptor has a live screen; stack changes show at the next frame.
@@ -119,6 +121,8 @@ public:
     void invalidate() { ++serial_; }
     void update(Ctx& ctx);
     void ensureScreen();
+    // Tells the live screen that the program is ending.
+    void quit();
     // The live screen, or null before the first update.
     const Screen* current() const { return screen_.get(); }
 

@@ -265,12 +265,13 @@ void FrameLoop::reportStats(double t0, double t1, double t2, int pw, int ph) {
     statFrames_ += 1;
     statCpu_ += t1 - t0;
     statGpu_ += t2 - t1;
+    statLongest_ = std::max(statLongest_, t1 - t0);
     if (t2 - statStart_ < 1.0) return;
-    std::fprintf(stderr, "[stats] %3d fps   CPU %5.1f ms   GPU %5.1f ms   %d Kopien  %dx%d %s\n", statFrames_,
-                 statCpu_ * 1000 / statFrames_, statGpu_ * 1000 / statFrames_, gpuDrawCalls(), pw, ph,
-                 profReport().c_str());
+    std::fprintf(stderr, "[stats] %3d fps   CPU %5.1f ms (max %5.1f)   GPU %5.1f ms   %d Kopien  %dx%d %s\n",
+                 statFrames_, statCpu_ * 1000 / statFrames_, statLongest_ * 1000, statGpu_ * 1000 / statFrames_,
+                 gpuDrawCalls(), pw, ph, profReport().c_str());
     statFrames_ = 0;
-    statCpu_ = statGpu_ = 0;
+    statCpu_ = statGpu_ = statLongest_ = 0;
     statStart_ = t2;
 }
 

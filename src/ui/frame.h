@@ -99,6 +99,7 @@ private:
 
     int statFrames_ = 0;
     double statCpu_ = 0, statGpu_ = 0;
+    double statLongest_ = 0;  // the slowest update of the current second
     double statStart_;
 };
 
