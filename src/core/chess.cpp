@@ -150,49 +150,39 @@ Piece firstPieceAlong(const Board& b, Sq from, std::size_t d, const StepTable<N>
     return 0;
 }
 
-// True when colour c attacks the king of the other colour.
-bool isAttackingKing(const Board& b, Color c) {
-    const Sq king = b.kingSquare(other(c));
-    if (king == -1) return false;
+// True when a piece of colour c attacks the square: pawns attack their two
+// forward diagonals whether anything stands there or not, pushes attack nothing.
+bool isSquareAttacked(const Board& b, Sq target, Color c) {
     auto ofC = [c](Piece p) { return p != 0 && colorOf(p) == c; };
 
     for (std::size_t d = 0; d < 4; ++d) {  // up, down, right, left
         bool adjacent = false;
-        const Piece p = firstPieceAlong(b, king, d, kQueenSteps, adjacent);
+        const Piece p = firstPieceAlong(b, target, d, kQueenSteps, adjacent);
         if (!ofC(p)) continue;
         const Piece k = kindOf(p);
         if (k == 'R' || k == 'Q' || (k == 'K' && adjacent)) return true;
     }
     for (std::size_t d = 4; d < 8; ++d) {  // upLeft, upRight, downLeft, downRight
         bool adjacent = false;
-        const Piece p = firstPieceAlong(b, king, d, kQueenSteps, adjacent);
+        const Piece p = firstPieceAlong(b, target, d, kQueenSteps, adjacent);
         if (!ofC(p)) continue;
         const Piece k = kindOf(p);
         if (k == 'B' || k == 'Q' || (k == 'K' && adjacent)) return true;
-        // A pawn attacks the king from the diagonals that point towards its own side.
+        // A pawn attacks from the diagonals that point towards its own side.
         const bool towardsAttacker = c == Color::Black ? d < 6 : d >= 6;
         if (k == 'P' && adjacent && towardsAttacker) return true;
     }
     for (std::size_t d = 0; d < 8; ++d) {
-        const Sq s = kKnightSteps.next[king][d];
+        const Sq s = kKnightSteps.next[target][d];
         if (s != -1 && ofC(b.sq[s]) && kindOf(b.sq[s]) == 'N') return true;
     }
     return false;
 }
 
-// Every destination of every move of the side not to move. Castling may not
-// start from, cross or land on such a square.
-std::array<bool, 64> attackingFields(const Board& b) {
-    std::array<bool, 64> marked{};
-    const Color opponent = other(b.turn);
-    for (Sq s = 0; s < 64; ++s) {
-        const Piece p = b.sq[s];
-        if (!isOwn(p, opponent)) continue;
-        TargetList targets;
-        pieceMoves(b, p, s, targets);
-        for (int t : targets) marked[t] = true;
-    }
-    return marked;
+// True when colour c attacks the king of the other colour.
+bool isAttackingKing(const Board& b, Color c) {
+    const Sq king = b.kingSquare(other(c));
+    return king != -1 && isSquareAttacked(b, king, c);
 }
 
 struct Castle {
@@ -203,7 +193,7 @@ struct Castle {
     Sq rookFrom;
     Sq mustBeEmpty[3];
     int emptyCount;
-    Sq mustNotBeMarked[3];
+    Sq mustNotBeAttacked[3];  // where the king stands, crosses and lands
     Sq destination;
 };
 
@@ -227,25 +217,20 @@ bool castlePrepared(const Board& b, const Castle& c) {
 
 void addCastles(const Board& b, MoveMap& moves) {
     const Castle* castles = b.turn == Color::White ? kWhiteCastles : kBlackCastles;
-    // The opponent's reach is only worked out when a castle is otherwise possible.
-    bool haveMarks = false;
-    std::array<bool, 64> marked{};
+    const Color opponent = other(b.turn);
     for (int i = 0; i < 2; ++i) {
         const Castle& c = castles[i];
         if (!castlePrepared(b, c)) continue;
-        if (!haveMarks) {
-            marked = attackingFields(b);
-            haveMarks = true;
-        }
-        if (marked[c.mustNotBeMarked[0]] || marked[c.mustNotBeMarked[1]] || marked[c.mustNotBeMarked[2]]) {
-            continue;
-        }
-        moves.targets[c.kingFrom].push_back(c.destination);
+        const bool attacked = isSquareAttacked(b, c.mustNotBeAttacked[0], opponent) ||
+                              isSquareAttacked(b, c.mustNotBeAttacked[1], opponent) ||
+                              isSquareAttacked(b, c.mustNotBeAttacked[2], opponent);
+        if (!attacked) moves.targets[c.kingFrom].push_back(c.destination);
     }
 }
 
-// The reduced board on which each candidate move is tried: only the placement
-// and the castling rights are kept.
+// The board on which each candidate move is tried. The side to move and the
+// en-passant square are kept so that an en-passant capture is judged with the
+// captured pawn gone.
 Board legalityBoard(const Board& b) {
     Board test;
     test.sq = b.sq;
@@ -253,8 +238,8 @@ Board legalityBoard(const Board& b) {
     test.whiteLong = b.whiteLong;
     test.blackShort = b.blackShort;
     test.blackLong = b.blackLong;
-    test.turn = Color::White;
-    test.enPassant = -1;
+    test.turn = b.turn;
+    test.enPassant = b.enPassant;
     test.halfMove = 0;
     test.fullMove = 1;
     test.isFinished = false;
@@ -292,6 +277,11 @@ bool placeMove(Board& b, Sq from, Sq to) {
         case 63: b.blackShort = false; break;
         default: break;
     }
+    // A rook taken on its corner takes its side's castling right with it.
+    if (captured == 'R' && to == 0) b.whiteLong = false;
+    if (captured == 'R' && to == 7) b.whiteShort = false;
+    if (captured == 'r' && to == 56) b.blackLong = false;
+    if (captured == 'r' && to == 63) b.blackShort = false;
     return pawn || captured != 0;
 }
 

@@ -1,9 +1,8 @@
 // The chess position, the rules of play, the computer opponent and move notation.
 //
-// Rules follow chess with a few fixed simplifications the rest of the game
-// relies on: promotion is always to a queen, there are no draws except
-// stalemate, castling is blocked by the opponent's move destinations (not its
-// attacks), and legality is tested on a reduced copy of the board.
+// Rules follow chess with two fixed simplifications the rest of the game
+// relies on: promotion is always to a queen, and there are no draws except
+// stalemate.
 #pragma once
 
 #include <array>
