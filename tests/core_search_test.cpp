@@ -61,7 +61,7 @@ TEST(Search, ScoredListsMatchThePinnedTable) {
         EXPECT_EQ(calls, static_cast<int>(std::count(line.begin(), line.end(), ' '))) << fen;
         ++lines;
     }
-    EXPECT_EQ(lines, 27 * 4);
+    EXPECT_EQ(lines, 30 * 4);
 }
 
 TEST(Search, LevelsPastTheTopAreCappedAtFive) {
