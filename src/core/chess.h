@@ -26,9 +26,10 @@ struct Move {
     friend bool operator==(const Move&, const Move&) = default;
 };
 
-bool isWhite(Piece p);
-Color colorOf(Piece p);
-Piece kindOf(Piece p);
+constexpr bool isWhite(Piece p) { return p >= 'A' && p <= 'Z'; }
+constexpr Color colorOf(Piece p) { return isWhite(p) ? Color::White : Color::Black; }
+// The upper-case letter of the piece's kind.
+constexpr Piece kindOf(Piece p) { return p >= 'a' && p <= 'z' ? static_cast<Piece>(p - 32) : p; }
 int pieceValue(Piece p);
 
 // Destination squares of one piece, in generation order. A fixed-capacity
@@ -103,6 +104,8 @@ struct Board {
 };
 
 Result resultOf(const Board& board);
+// Leaf count of legal move generation `depth` plies below the board (1 at depth 0).
+long long perft(const Board& board, int depth);
 // Squares of `own`'s pieces that the side not to move could take with a legal move.
 std::vector<int> threatenedSquares(const Board& board, Color own);
 
