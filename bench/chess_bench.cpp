@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,14 @@ std::string moveText(const chess::Move& m) { return lowerName(m.from) + lowerNam
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Processor time of this thread: on a shared machine it shows the work done,
+// where the wall clock also counts the waits for a core.
+double cpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 int runPerft(int depth, const std::string& fen) {
@@ -153,20 +162,25 @@ int runSelfplay(int games, int level) {
     std::srand(20261208);
     const chess::RandomSource noise = [] { return std::rand() / 2147483648.0; };
     std::vector<double> ms;
+    std::vector<double> cpu;
     for (int game = 0; game < games; ++game) {
         chess::Board board = chess::Board::startPosition();
         for (int ply = 0; ply < kPlyLimit; ++ply) {
             const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = cpuMs();
             const chess::Move move = chess::aiMove(board, level, noise);
             ms.push_back(secondsSince(start) * 1000.0);
+            cpu.push_back(cpuMs() - cpuStart);
             if (move.from == -1) break;
             board.makeMove(move.from, move.to);
         }
     }
     if (ms.empty()) return 0;
     const Timing t = summarise(ms);
-    std::printf("selfplay games %d level %d moves %zu median_ms %.2f p95_ms %.2f p99_ms %.2f max_ms %.2f\n", games,
-                level, ms.size(), t.median, t.p95, t.p99, t.max);
+    const Timing c = summarise(cpu);
+    std::printf("selfplay games %d level %d moves %zu median_ms %.2f p95_ms %.2f p99_ms %.2f max_ms %.2f "
+                "cpu_median_ms %.2f cpu_p95_ms %.2f cpu_p99_ms %.2f cpu_max_ms %.2f\n",
+                games, level, ms.size(), t.median, t.p95, t.p99, t.max, c.median, c.p95, c.p99, c.max);
     return 0;
 }
 
@@ -175,9 +189,12 @@ int runTime(const std::string& fen, int level) {
     std::srand(20261208);
     const chess::RandomSource noise = [] { return std::rand() / 2147483648.0; };
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = cpuMs();
     const chess::Move move = chess::aiMove(board, level, noise);
+    const double cpu = cpuMs() - cpuStart;
     const double ms = secondsSince(start) * 1000.0;
-    std::printf("time level %d move %s ms %.2f\n", level, move.from == -1 ? "none" : moveText(move).c_str(), ms);
+    std::printf("time level %d move %s ms %.2f cpu_ms %.2f\n", level, move.from == -1 ? "none" : moveText(move).c_str(),
+                ms, cpu);
     return 0;
 }
 

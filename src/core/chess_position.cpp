@@ -33,9 +33,8 @@ constexpr Sq downRightRight(Sq s) { return s < 8 || fileOf(s) > 5 ? -1 : s - 6; 
 
 using Step = Sq (*)(Sq);
 
-// The order of these tables fixes the order of generated moves.
-constexpr Step kRookDirs[] = {up, down, right, left};
-constexpr Step kBishopDirs[] = {upLeft, upRight, downLeft, downRight};
+// The order of these tables fixes the order of generated moves: a rook takes
+// the first four queen directions, a bishop the last four.
 constexpr Step kQueenDirs[] = {up, down, right, left, upLeft, upRight, downLeft, downRight};
 constexpr Step kKnightDirs[] = {upRightUp,    upRightRight,   upLeftUp,       upLeftLeft,
                                 downLeftLeft, downLeftDown,   downRightRight, downRightDown};
@@ -55,8 +54,6 @@ constexpr StepTable<N> makeStepTable(const Step (&dirs)[N]) {
     return table;
 }
 
-constexpr StepTable<4> kRookSteps = makeStepTable(kRookDirs);
-constexpr StepTable<4> kBishopSteps = makeStepTable(kBishopDirs);
 constexpr StepTable<8> kQueenSteps = makeStepTable(kQueenDirs);
 constexpr StepTable<8> kKnightSteps = makeStepTable(kKnightDirs);
 
@@ -103,7 +100,12 @@ struct AttackTables {
     std::array<std::uint64_t, 64> straight{};                      // same rank or file
     std::array<std::uint64_t, 64> diagonal{};
     std::array<std::array<std::uint64_t, 64>, 64> between{};  // squares strictly between, along a line
+    std::array<std::array<std::uint64_t, 64>, 8> ray{};       // by queen direction, the squares beyond
 };
+
+// Queen directions that step to higher square numbers: their rays are walked
+// from the lowest bit, the others from the highest, so nearer squares come first.
+constexpr bool kAscending[8] = {true, false, true, false, true, true, false, false};
 
 constexpr AttackTables makeAttackTables() {
     AttackTables t;
@@ -116,6 +118,7 @@ constexpr AttackTables makeAttackTables() {
             std::uint64_t passed = 0;
             for (Sq r = n; r != -1; r = kQueenSteps.next[r][d]) {
                 (d < 4 ? t.straight[s] : t.diagonal[s]) |= bit(r);
+                t.ray[d][s] |= bit(r);
                 t.between[s][r] = passed;
                 passed |= bit(r);
             }
@@ -146,29 +149,34 @@ constexpr std::array<Traits, 256> makeTraits() {
 }
 constexpr std::array<Traits, 256> kTraits = makeTraits();
 
-bool isOwn(Piece p, Color mover) { return p != 0 && colorOf(p) == mover; }
-
-template <std::size_t N>
-void slideMoves(const std::array<Piece, 64>& sq, Color mover, Sq from, MoveList& out, const StepTable<N>& steps) {
-    for (std::size_t d = 0; d < N; ++d) {
-        Sq s = steps.next[from][d];
-        while (s != -1) {
-            const Piece p = sq[s];
-            if (p != 0) {
-                if (colorOf(p) != mover) out.push(from, s);
-                break;
+// Slides along queen directions first..last-1, stopping at the first piece
+// and taking it when it is not the mover's own.
+void slideMoves(Sq from, int first, int last, std::uint64_t own, std::uint64_t occupied, MoveList& out) {
+    for (int d = first; d < last; ++d) {
+        std::uint64_t ray = kAttacks.ray[d][from];
+        const std::uint64_t blockers = ray & occupied;
+        if (blockers != 0) {
+            const Sq stop = kAscending[d] ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers);
+            ray &= ~kAttacks.ray[d][stop];
+        }
+        ray &= ~own;
+        if (kAscending[d]) {
+            for (; ray != 0; ray &= ray - 1) out.push(from, __builtin_ctzll(ray));
+        } else {
+            while (ray != 0) {
+                const Sq s = 63 - __builtin_clzll(ray);
+                out.push(from, s);
+                ray ^= bit(s);
             }
-            out.push(from, s);
-            s = steps.next[s][d];
         }
     }
 }
 
 template <std::size_t N>
-void stepMoves(const std::array<Piece, 64>& sq, Color mover, Sq from, MoveList& out, const StepTable<N>& steps) {
+void stepMoves(Sq from, std::uint64_t own, MoveList& out, const StepTable<N>& steps) {
     for (std::size_t d = 0; d < N; ++d) {
         const Sq s = steps.next[from][d];
-        if (s != -1 && !isOwn(sq[s], mover)) out.push(from, s);
+        if (s != -1 && (own & bit(s)) == 0) out.push(from, s);
     }
 }
 
@@ -290,18 +298,28 @@ bool Position::isAttacked(Sq target, Color c) const {
 }
 
 bool Position::isAttackedWith(Sq target, Color c, std::uint64_t occupied, std::uint64_t alive) const {
+    return attackersWith(target, c, occupied, alive, true) != 0;
+}
+
+// The pieces of colour c attacking the target; with `firstOnly` it stops at one.
+std::uint64_t Position::attackersWith(Sq target, Color c, std::uint64_t occupied, std::uint64_t alive,
+                                      bool firstOnly) const {
     const std::array<std::uint64_t, 6>& k = kinds_[index(c)];
-    if ((kAttacks.knight[target] & k[kKnightKind] & alive) != 0) return true;
-    if ((kAttacks.king[target] & k[kKingKind] & alive) != 0) return true;
-    if ((kAttacks.pawnAttackers[index(c)][target] & k[kPawnKind] & alive) != 0) return true;
+    std::uint64_t found = (kAttacks.knight[target] & k[kKnightKind]) | (kAttacks.king[target] & k[kKingKind]) |
+                          (kAttacks.pawnAttackers[index(c)][target] & k[kPawnKind]);
+    found &= alive;
+    if (found != 0 && firstOnly) return found;
     const std::array<std::uint64_t, 64>& between = kAttacks.between[target];
-    for (std::uint64_t s = kAttacks.straight[target] & (k[kRookKind] | k[kQueenKind]) & alive; s != 0; s &= s - 1) {
-        if ((between[__builtin_ctzll(s)] & occupied) == 0) return true;
+    const std::uint64_t sliders = ((kAttacks.straight[target] & (k[kRookKind] | k[kQueenKind])) |
+                                   (kAttacks.diagonal[target] & (k[kBishopKind] | k[kQueenKind]))) &
+                                  alive;
+    for (std::uint64_t s = sliders; s != 0; s &= s - 1) {
+        const Sq from = __builtin_ctzll(s);
+        if ((between[from] & occupied) != 0) continue;
+        found |= bit(from);
+        if (firstOnly) return found;
     }
-    for (std::uint64_t s = kAttacks.diagonal[target] & (k[kBishopKind] | k[kQueenKind]) & alive; s != 0; s &= s - 1) {
-        if ((between[__builtin_ctzll(s)] & occupied) == 0) return true;
-    }
-    return false;
+    return found;
 }
 
 bool Position::inCheck() const {
@@ -312,8 +330,10 @@ bool Position::inCheck() const {
 int Position::generate(MoveList& out) const {
     const Color mover = turn_;
     int movable = 0;
-    for (std::uint64_t own = occupied_[index(mover)]; own != 0; own &= own - 1) {
-        const Sq s = __builtin_ctzll(own);
+    const std::uint64_t own = occupied_[index(mover)];
+    const std::uint64_t occupied = occupied_[0] | occupied_[1];
+    for (std::uint64_t pieces = own; pieces != 0; pieces &= pieces - 1) {
+        const Sq s = __builtin_ctzll(pieces);
         const Piece p = sq_[s];
         const int before = out.size;
         switch (kindOf(p)) {
@@ -324,11 +344,11 @@ int Position::generate(MoveList& out) const {
                     blackPawnMoves(sq_, enPassant_, s, out);
                 }
                 break;
-            case 'N': stepMoves(sq_, mover, s, out, kKnightSteps); break;
-            case 'B': slideMoves(sq_, mover, s, out, kBishopSteps); break;
-            case 'R': slideMoves(sq_, mover, s, out, kRookSteps); break;
-            case 'Q': slideMoves(sq_, mover, s, out, kQueenSteps); break;
-            case 'K': stepMoves(sq_, mover, s, out, kQueenSteps); break;
+            case 'N': stepMoves(s, own, out, kKnightSteps); break;
+            case 'B': slideMoves(s, 4, 8, own, occupied, out); break;
+            case 'R': slideMoves(s, 0, 4, own, occupied, out); break;
+            case 'Q': slideMoves(s, 0, 8, own, occupied, out); break;
+            case 'K': stepMoves(s, own, out, kQueenSteps); break;
             default: break;
         }
         if (out.size > before) ++movable;
@@ -359,11 +379,17 @@ void Position::generateCastles(MoveList& out) const {
 }
 
 Position::KingSafety Position::kingSafety() const {
-    KingSafety safety{inCheck(), 0};
+    KingSafety safety{false, 0, 0, 0};
     const int mover = index(turn_);
-    if (kingCount_[mover] != 1) return safety;
+    if (kingCount_[mover] != 1) {
+        safety.inCheck = inCheck();
+        safety.careful = kingCount_[mover] == 0 ? 0 : ~std::uint64_t{0};
+        return safety;
+    }
     const Sq king = king_[mover];
     const std::uint64_t occupied = occupied_[0] | occupied_[1];
+    safety.checkers = attackersWith(king, other(turn_), occupied, ~std::uint64_t{0}, false);
+    safety.inCheck = safety.checkers != 0;
     const std::array<std::uint64_t, 6>& enemy = kinds_[1 - mover];
     const std::uint64_t sliders = (kAttacks.straight[king] & (enemy[kRookKind] | enemy[kQueenKind])) |
                                   (kAttacks.diagonal[king] & (enemy[kBishopKind] | enemy[kQueenKind]));
@@ -371,10 +397,11 @@ Position::KingSafety Position::kingSafety() const {
         const std::uint64_t shield = kAttacks.between[king][__builtin_ctzll(s)] & occupied;
         if (shield != 0 && (shield & (shield - 1)) == 0) safety.pinned |= shield & occupied_[mover];
     }
+    safety.careful = safety.pinned | bit(king);
     return safety;
 }
 
-bool Position::exposesKing(Sq from, Sq to, const KingSafety& safety) const {
+bool Position::exposesKingAfterAll(Sq from, Sq to, const KingSafety& safety) const {
     const Color mover = turn_;
     const int count = kingCount_[index(mover)];
     if (count == 0) return false;
@@ -388,9 +415,18 @@ bool Position::exposesKing(Sq from, Sq to, const KingSafety& safety) const {
             const auto& between = kAttacks.between;
             return (between[king][from] & bit(to)) == 0 && (between[king][to] & bit(from)) == 0;
         }
-        // The board after the move: `from` empty, `to` taken, a captured piece gone.
+        // In check it must take the only checker or step between it and the
+        // king, and a pinned piece can do neither.
+        const std::uint64_t checkers = safety.checkers;
+        if ((checkers & (checkers - 1)) != 0 || (safety.pinned & bit(from)) != 0) return true;
+        const Sq checker = __builtin_ctzll(checkers);
+        return ((checkers | kAttacks.between[king][checker]) & bit(to)) == 0;
+    }
+    Sq rookFrom = -1;
+    Sq rookTo = -1;
+    if (count == 1 && moving == kingOf(mover) && !castleRookMove(moving, from, to, rookFrom, rookTo)) {
         const std::uint64_t occupied = ((occupied_[0] | occupied_[1]) & ~bit(from)) | bit(to);
-        return isAttackedWith(king, other(mover), occupied, ~bit(to));
+        return isAttackedWith(to, other(mover), occupied, ~bit(to));
     }
     Position after = *this;
     after.play(from, to);

@@ -59,11 +59,16 @@ public:
     // What the legality test of the side to move's moves needs, worked out once.
     struct KingSafety {
         bool inCheck;
-        std::uint64_t pinned;  // own pieces that alone shield the king from a slider
+        std::uint64_t pinned;   // own pieces that alone shield the king from a slider
+        std::uint64_t careful;   // out of check, only moves from these squares need a test
+        std::uint64_t checkers;  // the pieces giving check (with exactly one king)
     };
     KingSafety kingSafety() const;
     // Would this pseudo-legal move leave the mover's own king attacked?
-    bool exposesKing(Sq from, Sq to, const KingSafety& safety) const;
+    bool exposesKing(Sq from, Sq to, const KingSafety& safety) const {
+        if (!safety.inCheck && (safety.careful >> from & 1) == 0 && to != enPassant_) return false;
+        return exposesKingAfterAll(from, to, safety);
+    }
     // material() after the move, without playing it.
     int materialAfter(Sq from, Sq to) const;
     // Plays any move like Board::makeMove, clocks aside; returns whether the
@@ -73,6 +78,7 @@ public:
     void copyTo(Board& b) const;
 
 private:
+    bool exposesKingAfterAll(Sq from, Sq to, const KingSafety& safety) const;
     void put(Sq s, Piece p);
     void remove(Sq s, const Traits& t);
     void add(Sq s, const Traits& t);
@@ -81,6 +87,7 @@ private:
     // Attack test on the board as it would be with `occupied` squares taken
     // and only the `alive` pieces of colour c left.
     bool isAttackedWith(Sq target, Color c, std::uint64_t occupied, std::uint64_t alive) const;
+    std::uint64_t attackersWith(Sq target, Color c, std::uint64_t occupied, std::uint64_t alive, bool firstOnly) const;
 
     std::array<Piece, 64> sq_{};
     std::array<std::uint64_t, 2> occupied_{};  // by colour of the piece character
