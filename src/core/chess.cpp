@@ -1,12 +1,12 @@
 #include "core/chess.h"
 
-#include "core/chess_position.h"
-
 #include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+
+#include "core/chess_position.h"
 
 namespace chess {
 namespace {
@@ -45,21 +45,6 @@ char swapCase(char c) {
 }
 
 }  // namespace
-
-// ---- pieces -----------------------------------------------------------------------
-
-
-int pieceValue(Piece p) {
-    switch (kindOf(p)) {
-        case 'P': return 1;
-        case 'N': return 3;
-        case 'B': return 3;
-        case 'R': return 5;
-        case 'Q': return 9;
-        case 'K': return 10;
-        default: return 0;
-    }
-}
 
 // ---- move lists -------------------------------------------------------------------
 

@@ -30,7 +30,17 @@ constexpr bool isWhite(Piece p) { return p >= 'A' && p <= 'Z'; }
 constexpr Color colorOf(Piece p) { return isWhite(p) ? Color::White : Color::Black; }
 // The upper-case letter of the piece's kind.
 constexpr Piece kindOf(Piece p) { return p >= 'a' && p <= 'z' ? static_cast<Piece>(p - 32) : p; }
-int pieceValue(Piece p);
+constexpr int pieceValue(Piece p) {
+    switch (kindOf(p)) {
+        case 'P': return 1;
+        case 'N': return 3;
+        case 'B': return 3;
+        case 'R': return 5;
+        case 'Q': return 9;
+        case 'K': return 10;
+        default: return 0;
+    }
+}
 
 // Destination squares of one piece, in generation order. A fixed-capacity
 // list: a queen reaches at most 27 squares, a king 8 plus two castles, so move

@@ -62,17 +62,7 @@ constexpr std::array<int, 256> makeSignedValues() {
     std::array<int, 256> values{};
     for (int c = 1; c < 256; ++c) {
         const Piece p = static_cast<Piece>(c);
-        const Piece kind = p >= 'a' && p <= 'z' ? static_cast<Piece>(p - 32) : p;
-        int v = 0;
-        switch (kind) {
-            case 'P': v = 1; break;
-            case 'N': case 'B': v = 3; break;
-            case 'R': v = 5; break;
-            case 'Q': v = 9; break;
-            case 'K': v = 10; break;
-            default: break;
-        }
-        values[static_cast<unsigned char>(p)] = p >= 'A' && p <= 'Z' ? 10 * v : -10 * v;
+        values[static_cast<unsigned char>(p)] = (isWhite(p) ? 10 : -10) * pieceValue(p);
     }
     return values;
 }

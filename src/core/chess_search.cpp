@@ -138,18 +138,16 @@ ScoreRes finishedScore(const Position& p, Color ppc, int depth) {
 }
 
 ScoreRes testMoveScores(const Position& b, Color ppc, int level, bool capture, double initialScore, int depth) {
-    const bool checkKnown = depth < kDepthExtended[level];
-    const bool inCheck = checkKnown && b.inCheck();
-    const bool allLegal = inCheck;
+    const bool inCheck = depth < kDepthExtended[level] && b.inCheck();
     if (!inCheck && !(depth < kDepthBase[level] || (capture && depth < kDepthExtended[level]))) {
         return {initialScore, false};
     }
 
     MoveList next;
     const int movable = b.generate(next);
-    // With few movable pieces the list is filtered here; otherwise moves that
-    // leave the mover's king attacked are skipped one by one below.
-    const bool filtered = allLegal || movable <= kSkipLegalityAbove;
+    // In check or with few movable pieces the list is filtered here; otherwise
+    // moves that leave the mover's king attacked are skipped one by one below.
+    const bool filtered = inCheck || movable <= kSkipLegalityAbove;
     Position::KingSafety safety{};
     if (filtered) {
         b.keepLegal(next);
