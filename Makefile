@@ -29,6 +29,7 @@ package: build
 bench: build
 	@./$(BUILD_DIR)/chess_bench perft 5
 	@./$(BUILD_DIR)/chess_bench search
+	@./$(BUILD_DIR)/chess_bench selfplay 4 3
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

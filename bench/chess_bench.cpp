@@ -4,10 +4,13 @@
 //   chess_bench moves FEN           legal moves in generation order
 //   chess_bench ai FEN LEVEL        the opponent's choice and every scored move
 //   chess_bench search              aiMove timings at levels 0..3 over a fixed suite
+//   chess_bench selfplay N LEVEL    N computer-against-computer games, search timings
+//   chess_bench time FEN LEVEL      one search and its time
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -25,28 +28,22 @@ std::string lowerName(chess::Sq s) {
 
 std::string moveText(const chess::Move& m) { return lowerName(m.from) + lowerName(m.to); }
 
-long long perft(chess::Board& board, int depth) {
-    const chess::MoveMap moves = board.getMoves(0);
-    if (depth <= 1) return moves.count();
-    long long nodes = 0;
-    for (chess::Sq from = 0; from < 64; ++from) {
-        for (int to : moves.targets[from]) {
-            chess::Board next = board;
-            next.makeMove(from, to);
-            nodes += perft(next, depth - 1);
-        }
-    }
-    return nodes;
-}
-
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Processor time of this thread: on a shared machine it shows the work done,
+// where the wall clock also counts the waits for a core.
+double cpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 int runPerft(int depth, const std::string& fen) {
-    chess::Board board = chess::Board::fromFen(fen);
+    const chess::Board board = chess::Board::fromFen(fen);
     const auto start = std::chrono::steady_clock::now();
-    const long long nodes = depth <= 0 ? 1 : perft(board, depth);
+    const long long nodes = chess::perft(board, depth);
     std::printf("perft %d nodes %lld seconds %.3f\n", depth, nodes, secondsSince(start));
     return 0;
 }
@@ -125,6 +122,7 @@ const char* const kSuite[] = {
 struct Timing {
     double median;
     double p95;
+    double p99;
     double max;
 };
 
@@ -134,7 +132,7 @@ Timing summarise(std::vector<double> ms) {
         const std::size_t i = static_cast<std::size_t>(q * static_cast<double>(ms.size() - 1) + 0.5);
         return ms[std::min(i, ms.size() - 1)];
     };
-    return {at(0.5), at(0.95), ms.back()};
+    return {at(0.5), at(0.95), at(0.99), ms.back()};
 }
 
 int runSearch() {
@@ -157,12 +155,57 @@ int runSearch() {
     return 0;
 }
 
+// Both sides played by the computer from the start position, until the game
+// ends or reaches the ply limit (there is no draw rule but stalemate).
+int runSelfplay(int games, int level) {
+    constexpr int kPlyLimit = 300;
+    std::srand(20261208);
+    const chess::RandomSource noise = [] { return std::rand() / 2147483648.0; };
+    std::vector<double> ms;
+    std::vector<double> cpu;
+    for (int game = 0; game < games; ++game) {
+        chess::Board board = chess::Board::startPosition();
+        for (int ply = 0; ply < kPlyLimit; ++ply) {
+            const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = cpuMs();
+            const chess::Move move = chess::aiMove(board, level, noise);
+            ms.push_back(secondsSince(start) * 1000.0);
+            cpu.push_back(cpuMs() - cpuStart);
+            if (move.from == -1) break;
+            board.makeMove(move.from, move.to);
+        }
+    }
+    if (ms.empty()) return 0;
+    const Timing t = summarise(ms);
+    const Timing c = summarise(cpu);
+    std::printf("selfplay games %d level %d moves %zu median_ms %.2f p95_ms %.2f p99_ms %.2f max_ms %.2f "
+                "cpu_median_ms %.2f cpu_p95_ms %.2f cpu_p99_ms %.2f cpu_max_ms %.2f\n",
+                games, level, ms.size(), t.median, t.p95, t.p99, t.max, c.median, c.p95, c.p99, c.max);
+    return 0;
+}
+
+int runTime(const std::string& fen, int level) {
+    const chess::Board board = chess::Board::fromFen(fen);
+    std::srand(20261208);
+    const chess::RandomSource noise = [] { return std::rand() / 2147483648.0; };
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = cpuMs();
+    const chess::Move move = chess::aiMove(board, level, noise);
+    const double cpu = cpuMs() - cpuStart;
+    const double ms = secondsSince(start) * 1000.0;
+    std::printf("time level %d move %s ms %.2f cpu_ms %.2f\n", level, move.from == -1 ? "none" : moveText(move).c_str(),
+                ms, cpu);
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: chess_bench perft DEPTH [FEN]\n"
                  "       chess_bench moves FEN\n"
                  "       chess_bench ai FEN LEVEL\n"
-                 "       chess_bench search\n");
+                 "       chess_bench search\n"
+                 "       chess_bench selfplay N LEVEL\n"
+                 "       chess_bench time FEN LEVEL\n");
     return 2;
 }
 
@@ -178,5 +221,9 @@ int main(int argc, char** argv) {
     if (command == "moves" && args.size() == 2) return runMoves(args[1]);
     if (command == "ai" && args.size() == 3) return runAi(args[1], std::atoi(args[2].c_str()));
     if (command == "search" && args.size() == 1) return runSearch();
+    if (command == "selfplay" && args.size() == 3) {
+        return runSelfplay(std::atoi(args[1].c_str()), std::atoi(args[2].c_str()));
+    }
+    if (command == "time" && args.size() == 3) return runTime(args[1], std::atoi(args[2].c_str()));
     return usage();
 }

@@ -1,10 +1,15 @@
 // Legal moves, castling, en passant, promotion and the game result.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/chess.h"
+#include "core/levels.h"
 
 using chess::Board;
 using chess::Color;
@@ -28,19 +33,52 @@ std::vector<int> targetsOf(const MoveMap& moves, chess::Sq from) {
     return {moves.from(from).begin(), moves.from(from).end()};
 }
 
-Board playAll(Board b, const std::vector<std::pair<std::string, std::string>>& moves) {
-    for (const auto& [from, to] : moves) {
-        EXPECT_TRUE(b.tryMove(chess::squareFromName(from), chess::squareFromName(to))) << from << to;
+TEST(MoveGeneration, PerftMatchesTheTable) {
+    std::ifstream in(ZELVANE_TEST_DATA "/perft.txt");
+    ASSERT_TRUE(in) << "perft.txt";
+    int rows = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        int depth = 0;
+        long long nodes = 0;
+        std::string fen;
+        fields >> depth >> nodes >> std::ws;
+        std::getline(fields, fen);
+        Board b = Board::fromFen(fen);
+        EXPECT_EQ(perft(b, depth), nodes) << fen;
+        EXPECT_EQ(chess::perft(b, depth), nodes) << fen;
+        ++rows;
     }
-    return b;
+    EXPECT_EQ(rows, 20);
 }
 
-TEST(MoveGeneration, PerftFromTheStartPosition) {
-    Board b = Board::startPosition();
-    EXPECT_EQ(perft(b, 1), 20);
-    EXPECT_EQ(perft(b, 2), 400);
-    EXPECT_EQ(perft(b, 3), 8902);
-    EXPECT_EQ(perft(b, 4), 197281);
+// Random games from every level's start position, either side to the
+// computer: every offered move keeps the mover's king safe, so no game ever
+// reaches a position without a king.
+TEST(MoveGeneration, RandomGamesNeverLeaveAKingAttacked) {
+    std::vector<std::string> starts;
+    for (int level = 1; level <= levels::kTotalLevels; ++level) {
+        const std::string fen = levels::configFor(level).startingFen;
+        for (const std::string& s : {fen.empty() ? Board::startPosition().fen() : fen, chess::mirrorFen(fen)}) {
+            if (!fen.empty() && std::find(starts.begin(), starts.end(), s) == starts.end()) starts.push_back(s);
+        }
+    }
+    starts.push_back(Board::startPosition().fen());
+    ASSERT_EQ(starts.size(), 13u);
+    std::mt19937 rng(1307);
+    for (int game = 0; game < 130; ++game) {
+        Board b = Board::fromFen(starts[game % starts.size()]);
+        for (int ply = 0; ply < 300; ++ply) {
+            const std::vector<chess::Move> moves = b.getMoves().flat();
+            if (moves.empty()) break;
+            const chess::Move m = moves[rng() % moves.size()];
+            b.makeMove(m.from, m.to);
+            ASSERT_FALSE(b.nonPlayingPlayerInCheck()) << b.fen();
+            ASSERT_NE(b.kingSquare(Color::White), -1) << b.fen();
+            ASSERT_NE(b.kingSquare(Color::Black), -1) << b.fen();
+        }
+    }
 }
 
 TEST(MoveGeneration, FlatOrderOfTheStartPosition) {
@@ -68,49 +106,29 @@ TEST(MoveGeneration, SkippingTheLegalityTestDependsOnMovablePieces) {
     EXPECT_GT(busy.getMoves(5).count(), busyLegal.getMoves(0).count());
 }
 
-TEST(Result, FoolsMate) {
-    Board b = playAll(Board::startPosition(), {{"f2", "f3"}, {"e7", "e5"}, {"g2", "g4"}, {"d8", "h4"}});
-    const MoveMap moves = b.getMoves();
-    EXPECT_FALSE(moves.any);
-    EXPECT_EQ(moves.count(), 0);
-    EXPECT_TRUE(b.isFinished);
-    EXPECT_TRUE(b.checkMate);
-    EXPECT_EQ(chess::resultOf(b), chess::Result::Checkmate);
-    EXPECT_TRUE(b.playingPlayerInCheck());
-}
-
-TEST(Result, StalemateAndInProgress) {
-    Board b = Board::fromFen("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
-    EXPECT_EQ(chess::resultOf(b), chess::Result::InProgress);
-    EXPECT_FALSE(b.getMoves().any);
-    EXPECT_TRUE(b.isFinished);
-    EXPECT_FALSE(b.checkMate);
-    EXPECT_EQ(chess::resultOf(b), chess::Result::Stalemate);
-
-    Board rebuilt = Board::fromFen(b.fen());
-    EXPECT_EQ(chess::resultOf(rebuilt), chess::Result::InProgress);
-}
-
-TEST(Result, BoardWithoutKingsNeverInCheck) {
-    Board b = Board::fromFen("8/8/8/3q4/8/8/8/R7 w - - 0 1");
-    EXPECT_FALSE(b.playingPlayerInCheck());
-    EXPECT_EQ(b.getMoves().count(), 14);
-    Board onlyBlack = Board::fromFen("8/8/8/3q4/8/8/8/8 w - - 0 1");
-    EXPECT_FALSE(onlyBlack.getMoves().any);
-    EXPECT_TRUE(onlyBlack.isFinished);
-    EXPECT_FALSE(onlyBlack.checkMate);
-}
-
-TEST(MakeMove, DoubleStepSetsEnPassantAndOthersReset) {
-    Board b = Board::startPosition();
-    b.makeMove(12, 28);
-    EXPECT_EQ(b.enPassant, 20);
-    EXPECT_EQ(b.turn, Color::Black);
-    EXPECT_EQ(b.halfMove, 0);
-    b.makeMove(62, 45);  // knight
-    EXPECT_EQ(b.enPassant, -1);
-    EXPECT_EQ(b.halfMove, 1);
-    EXPECT_EQ(b.fullMove, 2);
+TEST(Result, FollowsTheLegalMoves) {
+    struct Case {
+        const char* fen;
+        int moves;
+        chess::Result result;
+        const char* why;
+    };
+    const std::vector<Case> cases = {
+        {"rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3", 0, chess::Result::Checkmate, "fool's mate"},
+        {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 0, chess::Result::Stalemate, "stalemate"},
+        {"3b3k/8/2p5/1pPn4/K7/PP6/8/8 w - b6 0 2", 1, chess::Result::InProgress, "en passant takes the checker"},
+        {"8/8/8/3q4/8/8/8/R7 w - - 0 1", 14, chess::Result::InProgress, "no kings: nothing is check"},
+        {"8/8/8/3q4/8/8/8/8 w - - 0 1", 0, chess::Result::Stalemate, "no pieces to move"},
+    };
+    for (const Case& c : cases) {
+        Board b = Board::fromFen(c.fen);
+        EXPECT_EQ(chess::resultOf(b), chess::Result::InProgress) << c.why;
+        const MoveMap moves = b.getMoves();
+        EXPECT_EQ(moves.count(), c.moves) << c.why;
+        EXPECT_EQ(moves.any, c.moves > 0) << c.why;
+        EXPECT_EQ(chess::resultOf(b), c.result) << c.why;
+        EXPECT_EQ(chess::resultOf(Board::fromFen(b.fen())), chess::Result::InProgress) << c.why;
+    }
 }
 
 TEST(MakeMove, EmptySourceOrOffBoardSquaresChangeNothing) {
@@ -122,42 +140,28 @@ TEST(MakeMove, EmptySourceOrOffBoardSquaresChangeNothing) {
     }
 }
 
-TEST(MakeMove, PromotionIsAlwaysAQueenAlsoOnCapture) {
-    Board white = Board::fromFen("4k2r/6P1/8/8/8/8/8/4K3 w - - 3 1");
-    ASSERT_TRUE(white.tryMove(54, 63));
-    EXPECT_EQ(white.at(63), 'Q');
-    EXPECT_EQ(white.halfMove, 0);
-    Board black = Board::fromFen("4k3/8/8/8/8/8/1p6/R3K3 b - - 0 1");
-    ASSERT_TRUE(black.tryMove(9, 0));
-    EXPECT_EQ(black.at(0), 'q');
-    ASSERT_TRUE(Board::fromFen("4k3/8/8/8/8/8/1p6/R3K3 b - - 0 1").tryMove(9, 1));
-}
-
-TEST(EnPassant, BothColoursCaptureThePassedPawn) {
-    Board white = playAll(Board::fromFen("4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 1"), {{"d7", "d5"}});
-    EXPECT_EQ(white.enPassant, 43);
-    ASSERT_TRUE(white.getMoves().contains(36, 43));
-    white.makeMove(36, 43);
-    EXPECT_EQ(white.at(35), 0);
-    EXPECT_EQ(white.at(43), 'P');
-
-    Board black = playAll(Board::fromFen("4k3/8/8/8/4p3/8/3P4/4K3 w - - 0 1"), {{"d2", "d4"}});
-    EXPECT_EQ(black.enPassant, 19);
-    ASSERT_TRUE(black.getMoves().contains(28, 19));
-    black.makeMove(28, 19);
-    EXPECT_EQ(black.at(27), 0);
-    EXPECT_EQ(black.at(19), 'p');
-}
-
-TEST(EnPassant, JudgedWithTheCapturedPawnStillOnItsSquare) {
-    // The double step gives check; taking the checking pawn en passant is not offered.
-    Board check = Board::fromFen("7k/8/8/3pP3/4K3/8/8/8 w - d6 0 1");
-    EXPECT_TRUE(check.playingPlayerInCheck());
-    EXPECT_FALSE(check.getMoves().contains(36, 43));
-
-    // Taking en passant would open the rank to the rook; it is offered anyway.
-    Board rank = Board::fromFen("7k/8/8/KPp4r/8/8/8/8 w - c6 0 1");
-    EXPECT_TRUE(rank.getMoves().contains(33, 42));
+TEST(EnPassant, IsOfferedOnlyWhenTheKingStaysSafe) {
+    struct Case {
+        const char* fen;
+        chess::Sq from, to;
+        bool offered;
+        const char* why;
+    };
+    const std::vector<Case> cases = {
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", 36, 43, true, "plain capture"},
+        {"8/8/8/K2pP2r/8/8/8/7k w - d6 0 1", 36, 43, false, "both pawns leave the king's rank"},
+        {"7K/8/8/8/R2pP2k/8/8/8 b - e3 0 1", 27, 20, false, "black: both pawns leave the rank"},
+        {"4r2k/8/8/3pP3/8/8/8/4K3 w - d6 0 1", 36, 43, false, "capturer pinned on the file"},
+        {"7b/8/8/3pP3/8/8/1K6/7k w - d6 0 1", 36, 43, false, "capturer pinned on the diagonal"},
+        {"b6k/8/8/3pP3/8/8/6K1/8 w - d6 0 1", 36, 43, false, "captured pawn shielded the diagonal"},
+        {"7k/8/8/3pP3/4K3/8/8/8 w - d6 0 1", 36, 43, true, "takes the checking pawn"},
+        {"3b3k/8/2p5/1pPn4/K7/PP6/8/8 w - b6 0 2", 34, 41, true, "the only move out of check"},
+        {"8/8/8/4k3/3Pp3/8/8/4K3 b - d3 0 1", 28, 19, true, "black takes the checking pawn"},
+    };
+    for (const Case& c : cases) {
+        Board b = Board::fromFen(c.fen);
+        EXPECT_EQ(b.getMoves().contains(c.from, c.to), c.offered) << c.why;
+    }
 }
 
 TEST(Castling, BothSidesWhenFree) {
@@ -167,7 +171,7 @@ TEST(Castling, BothSidesWhenFree) {
     EXPECT_EQ(targetsOf(b.getMoves(), 60), (std::vector<int>{52, 61, 59, 51, 53, 58, 62}));
 }
 
-TEST(Castling, BlockedByOpponentMoveDestinations) {
+TEST(Castling, NeedsRightsRookEmptySquaresAndNoAttackOnTheKingsPath) {
     struct Case {
         const char* fen;
         std::vector<int> castles;  // destinations expected among the king's targets
@@ -184,7 +188,12 @@ TEST(Castling, BlockedByOpponentMoveDestinations) {
         {"1r2k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", {2, 6}, "only b1 reachable: allowed"},
         {"2r1k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", {6}, "c1 reachable"},
         {"4r1k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", {}, "king in check"},
-        {"4k3/8/8/8/8/8/4p3/R3K2R w KQ - 0 1", {2, 6}, "pawn attacks d1 and f1 only diagonally"},
+        {"r3k2r/8/8/8/8/8/4p3/R3K2R w KQkq - 0 1", {}, "pawn attacks d1 and f1"},
+        {"4k3/8/8/8/8/8/3p4/R3K2R w KQ - 0 1", {}, "pawn gives check"},
+        {"4k3/8/8/8/8/8/7p/R3K2R w KQ - 0 1", {2}, "pawn attacks g1"},
+        {"4k3/8/8/8/8/8/p7/R3K2R w KQ - 0 1", {2, 6}, "pawn attacks b1 only"},
+        {"r3k2r/4P3/8/8/8/8/8/4K3 b kq - 0 1", {}, "pawn attacks d8 and f8"},
+        {"r3k2r/P7/8/8/8/8/8/4K3 b kq - 0 1", {58, 62}, "pawn attacks b8 only"},
         {"4k3/8/8/8/8/7n/8/R3K2R w KQ - 0 1", {2}, "knight reaches g1"},
         {"r3k2r/8/8/8/8/8/8/4K3 b kq - 0 1", {58, 62}, "black both sides"},
         {"r3k2r/8/8/8/8/8/8/1R2K3 b kq - 0 1", {58, 62}, "only b8 reachable: allowed"},
@@ -203,32 +212,38 @@ TEST(Castling, BlockedByOpponentMoveDestinations) {
     }
 }
 
-TEST(Castling, MovesTheRookAndSpendsOneHalfMove) {
-    Board b = Board::fromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 4 10");
-    ASSERT_TRUE(b.tryMove(4, 6));
-    EXPECT_EQ(b.at(6), 'K');
-    EXPECT_EQ(b.at(5), 'R');
-    EXPECT_EQ(b.at(7), 0);
-    EXPECT_FALSE(b.whiteShort);
-    EXPECT_FALSE(b.whiteLong);
-    EXPECT_TRUE(b.blackShort && b.blackLong);
-    EXPECT_EQ(b.halfMove, 5);
-    EXPECT_EQ(b.turn, Color::Black);
-    ASSERT_TRUE(b.tryMove(60, 58));
-    EXPECT_EQ(b.at(59), 'r');
-    EXPECT_EQ(b.at(56), 0);
-    EXPECT_EQ(b.fullMove, 11);
-    EXPECT_EQ(b.fen(), "2kr3r/8/8/8/8/8/8/R4RK1 w - - 6 11");
-}
-
-TEST(Castling, RightsLostByMovingNotByBeingCaptured) {
-    Board b = Board::fromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
-    b.makeMove(7, 63);  // rook takes rook on h8
-    EXPECT_FALSE(b.whiteShort);
-    EXPECT_TRUE(b.blackShort);
-    const MoveMap moves = b.getMoves();
-    EXPECT_FALSE(moves.contains(60, 62));
-    EXPECT_EQ(b.fen(), "r3k2R/8/8/8/8/8/8/R3K3 b Qkq - 0 1");
+// Promotion is always to a queen; castling rights go with the king, the rook
+// or the rook taken on its corner.
+TEST(MakeMove, PlaysTheMoveWithItsSideEffects) {
+    struct Case {
+        const char* fen;
+        chess::Sq from, to;
+        const char* after;
+    };
+    const std::vector<Case> cases = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 12, 28,
+         "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"},
+        {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", 62, 45,
+         "rnbqkb1r/pppppppp/5n2/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 1 2"},
+        {"4k2r/6P1/8/8/8/8/8/4K3 w - - 3 1", 54, 63, "4k2Q/8/8/8/8/8/8/4K3 b - - 0 1"},
+        {"4k3/8/8/8/8/8/1p6/R3K3 b - - 0 1", 9, 0, "4k3/8/8/8/8/8/8/q3K3 w - - 0 2"},
+        {"4k3/8/8/8/8/8/1p6/R3K3 b - - 0 1", 9, 1, "4k3/8/8/8/8/8/8/Rq2K3 w - - 0 2"},
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", 36, 43, "4k3/8/3P4/8/8/8/8/4K3 b - - 0 1"},
+        {"4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1", 28, 19, "4k3/8/8/8/8/3p4/8/4K3 w - - 0 2"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 4 10", 4, 6, "r3k2r/8/8/8/8/8/8/R4RK1 b kq - 5 10"},
+        {"r3k2r/8/8/8/8/8/8/R4RK1 b kq - 5 10", 60, 58, "2kr3r/8/8/8/8/8/8/R4RK1 w - - 6 11"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", 7, 63, "r3k2R/8/8/8/8/8/8/R3K3 b Qq - 0 1"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", 56, 0, "4k2r/8/8/8/8/8/8/r3K2R w Kk - 0 2"},
+        {"r3k2r/8/8/8/8/8/1b6/R3K2R b KQkq - 0 1", 9, 0, "r3k2r/8/8/8/8/8/8/b3K2R w Kkq - 0 2"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", 4, 5, "r3k2r/8/8/8/8/8/8/R4K1R b kq - 1 1"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", 63, 62, "r3k1r1/8/8/8/8/8/8/R3K2R w KQq - 1 2"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", 0, 8, "r3k2r/8/8/8/8/8/R7/4K2R b Kkq - 1 1"},
+    };
+    for (const Case& c : cases) {
+        Board b = Board::fromFen(c.fen);
+        b.makeMove(c.from, c.to);
+        EXPECT_EQ(b.fen(), c.after) << c.fen;
+    }
 }
 
 TEST(Threats, PiecesTheOpponentCouldTake) {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/chess_position.h"
+
 namespace chess {
 namespace {
 
@@ -13,297 +15,6 @@ constexpr int fileOf(Sq s) { return s & 7; }
 constexpr int rankOf(Sq s) { return s >> 3; }
 constexpr Sq sqOf(int rank, int file) { return rank * 8 + file; }
 constexpr Color other(Color c) { return c == Color::White ? Color::Black : Color::White; }
-
-// ---- square stepping --------------------------------------------------------
-// Each returns the neighbouring square in one direction, or -1 off the board.
-
-constexpr Sq up(Sq s) { return s < 0 || s > 55 ? -1 : s + 8; }
-constexpr Sq down(Sq s) { return s < 8 ? -1 : s - 8; }
-constexpr Sq left(Sq s) { return s < 0 || fileOf(s) == 0 ? -1 : s - 1; }
-constexpr Sq right(Sq s) { return s < 0 || fileOf(s) == 7 ? -1 : s + 1; }
-constexpr Sq upLeft(Sq s) { return s < 0 || s > 55 || fileOf(s) == 0 ? -1 : s + 7; }
-constexpr Sq upRight(Sq s) { return s < 0 || s > 55 || fileOf(s) == 7 ? -1 : s + 9; }
-constexpr Sq downLeft(Sq s) { return s < 8 || fileOf(s) == 0 ? -1 : s - 9; }
-constexpr Sq downRight(Sq s) { return s < 8 || fileOf(s) == 7 ? -1 : s - 7; }
-constexpr Sq upLeftUp(Sq s) { return s < 0 || s > 48 || fileOf(s) == 0 ? -1 : s + 15; }
-constexpr Sq upLeftLeft(Sq s) { return s < 0 || s > 55 || fileOf(s) < 2 ? -1 : s + 6; }
-constexpr Sq upRightUp(Sq s) { return s < 0 || s > 46 || fileOf(s) == 7 ? -1 : s + 17; }
-constexpr Sq upRightRight(Sq s) { return s < 0 || s > 55 || fileOf(s) > 5 ? -1 : s + 10; }
-constexpr Sq downLeftDown(Sq s) { return s < 17 || fileOf(s) == 0 ? -1 : s - 17; }
-constexpr Sq downLeftLeft(Sq s) { return s < 8 || fileOf(s) < 2 ? -1 : s - 10; }
-constexpr Sq downRightDown(Sq s) { return s < 15 || fileOf(s) == 7 ? -1 : s - 15; }
-constexpr Sq downRightRight(Sq s) { return s < 8 || fileOf(s) > 5 ? -1 : s - 6; }
-
-using Step = Sq (*)(Sq);
-
-// The order of these tables fixes the order of generated moves.
-constexpr Step kRookDirs[] = {up, down, right, left};
-constexpr Step kBishopDirs[] = {upLeft, upRight, downLeft, downRight};
-constexpr Step kQueenDirs[] = {up, down, right, left, upLeft, upRight, downLeft, downRight};
-constexpr Step kKnightDirs[] = {upRightUp,    upRightRight,   upLeftUp,       upLeftLeft,
-                                downLeftLeft, downLeftDown,   downRightRight, downRightDown};
-
-// Step functions evaluated once for every square, so the generator reads a table.
-template <std::size_t N>
-struct StepTable {
-    std::array<std::array<std::int8_t, N>, 64> next{};
-};
-
-template <std::size_t N>
-constexpr StepTable<N> makeStepTable(const Step (&dirs)[N]) {
-    StepTable<N> table;
-    for (int s = 0; s < 64; ++s) {
-        for (std::size_t d = 0; d < N; ++d) table.next[s][d] = static_cast<std::int8_t>(dirs[d](s));
-    }
-    return table;
-}
-
-constexpr StepTable<4> kRookSteps = makeStepTable(kRookDirs);
-constexpr StepTable<4> kBishopSteps = makeStepTable(kBishopDirs);
-constexpr StepTable<8> kQueenSteps = makeStepTable(kQueenDirs);
-constexpr StepTable<8> kKnightSteps = makeStepTable(kKnightDirs);
-
-constexpr Sq kG1 = 6;
-constexpr Sq kC1 = 2;
-constexpr Sq kG8 = 62;
-constexpr Sq kC8 = 58;
-
-bool isOwn(Piece p, Color mover) { return p != 0 && colorOf(p) == mover; }
-
-// ---- pseudo-legal moves ---------------------------------------------------------
-
-template <std::size_t N>
-void slideMoves(const Board& b, Color mover, Sq from, TargetList& out, const StepTable<N>& steps) {
-    for (std::size_t d = 0; d < N; ++d) {
-        Sq s = steps.next[from][d];
-        while (s != -1) {
-            const Piece p = b.sq[s];
-            if (p != 0) {
-                if (colorOf(p) != mover) out.push_back(s);
-                break;
-            }
-            out.push_back(s);
-            s = steps.next[s][d];
-        }
-    }
-}
-
-template <std::size_t N>
-void stepMoves(const Board& b, Color mover, Sq from, TargetList& out, const StepTable<N>& steps) {
-    for (std::size_t d = 0; d < N; ++d) {
-        const Sq s = steps.next[from][d];
-        if (s != -1 && !isOwn(b.sq[s], mover)) out.push_back(s);
-    }
-}
-
-void whitePawnMoves(const Board& b, Sq s, TargetList& out) {
-    if (s > 55) return;
-    if (b.sq[s + 8] == 0) {
-        out.push_back(s + 8);
-        if (s >= 8 && s <= 15 && b.sq[s + 16] == 0) out.push_back(s + 16);
-    }
-    auto capturable = [&](Sq t) { return (b.sq[t] != 0 && !isWhite(b.sq[t])) || t == b.enPassant; };
-    if (fileOf(s) != 0 && capturable(s + 7)) out.push_back(s + 7);
-    if (fileOf(s) != 7 && capturable(s + 9)) out.push_back(s + 9);
-}
-
-void blackPawnMoves(const Board& b, Sq s, TargetList& out) {
-    if (s < 8) return;
-    if (b.sq[s - 8] == 0) {
-        out.push_back(s - 8);
-        if (s >= 48 && s <= 55 && b.sq[s - 16] == 0) out.push_back(s - 16);
-    }
-    auto capturable = [&](Sq t) { return isWhite(b.sq[t]) || t == b.enPassant; };
-    if (fileOf(s) != 7 && capturable(s - 7)) out.push_back(s - 7);
-    if (fileOf(s) != 0 && capturable(s - 9)) out.push_back(s - 9);
-}
-
-void pieceMoves(const Board& b, Piece p, Sq s, TargetList& out) {
-    const Color mover = colorOf(p);
-    switch (kindOf(p)) {
-        case 'P':
-            if (mover == Color::White) {
-                whitePawnMoves(b, s, out);
-            } else {
-                blackPawnMoves(b, s, out);
-            }
-            break;
-        case 'N': stepMoves(b, mover, s, out, kKnightSteps); break;
-        case 'B': slideMoves(b, mover, s, out, kBishopSteps); break;
-        case 'R': slideMoves(b, mover, s, out, kRookSteps); break;
-        case 'Q': slideMoves(b, mover, s, out, kQueenSteps); break;
-        case 'K': stepMoves(b, mover, s, out, kQueenSteps); break;
-        default: break;
-    }
-}
-
-// ---- attacks --------------------------------------------------------------------
-
-// The first piece met walking from `from` along direction d, or 0.
-template <std::size_t N>
-Piece firstPieceAlong(const Board& b, Sq from, std::size_t d, const StepTable<N>& steps, bool& adjacent) {
-    adjacent = true;
-    for (Sq s = steps.next[from][d]; s != -1; s = steps.next[s][d]) {
-        if (b.sq[s] != 0) return b.sq[s];
-        adjacent = false;
-    }
-    return 0;
-}
-
-// True when colour c attacks the king of the other colour.
-bool isAttackingKing(const Board& b, Color c) {
-    const Sq king = b.kingSquare(other(c));
-    if (king == -1) return false;
-    auto ofC = [c](Piece p) { return p != 0 && colorOf(p) == c; };
-
-    for (std::size_t d = 0; d < 4; ++d) {  // up, down, right, left
-        bool adjacent = false;
-        const Piece p = firstPieceAlong(b, king, d, kQueenSteps, adjacent);
-        if (!ofC(p)) continue;
-        const Piece k = kindOf(p);
-        if (k == 'R' || k == 'Q' || (k == 'K' && adjacent)) return true;
-    }
-    for (std::size_t d = 4; d < 8; ++d) {  // upLeft, upRight, downLeft, downRight
-        bool adjacent = false;
-        const Piece p = firstPieceAlong(b, king, d, kQueenSteps, adjacent);
-        if (!ofC(p)) continue;
-        const Piece k = kindOf(p);
-        if (k == 'B' || k == 'Q' || (k == 'K' && adjacent)) return true;
-        // A pawn attacks the king from the diagonals that point towards its own side.
-        const bool towardsAttacker = c == Color::Black ? d < 6 : d >= 6;
-        if (k == 'P' && adjacent && towardsAttacker) return true;
-    }
-    for (std::size_t d = 0; d < 8; ++d) {
-        const Sq s = kKnightSteps.next[king][d];
-        if (s != -1 && ofC(b.sq[s]) && kindOf(b.sq[s]) == 'N') return true;
-    }
-    return false;
-}
-
-// Every destination of every move of the side not to move. Castling may not
-// start from, cross or land on such a square.
-std::array<bool, 64> attackingFields(const Board& b) {
-    std::array<bool, 64> marked{};
-    const Color opponent = other(b.turn);
-    for (Sq s = 0; s < 64; ++s) {
-        const Piece p = b.sq[s];
-        if (!isOwn(p, opponent)) continue;
-        TargetList targets;
-        pieceMoves(b, p, s, targets);
-        for (int t : targets) marked[t] = true;
-    }
-    return marked;
-}
-
-struct Castle {
-    bool Board::*right;
-    Piece king;
-    Piece rook;
-    Sq kingFrom;
-    Sq rookFrom;
-    Sq mustBeEmpty[3];
-    int emptyCount;
-    Sq mustNotBeMarked[3];
-    Sq destination;
-};
-
-// Queen side before king side, per colour.
-constexpr Castle kWhiteCastles[] = {
-    {&Board::whiteLong, 'K', 'R', 4, 0, {1, 2, 3}, 3, {4, 3, 2}, kC1},
-    {&Board::whiteShort, 'K', 'R', 4, 7, {5, 6, -1}, 2, {4, 5, 6}, kG1},
-};
-constexpr Castle kBlackCastles[] = {
-    {&Board::blackLong, 'k', 'r', 60, 56, {57, 58, 59}, 3, {60, 59, 58}, kC8},
-    {&Board::blackShort, 'k', 'r', 60, 63, {61, 62, -1}, 2, {60, 61, 62}, kG8},
-};
-
-bool castlePrepared(const Board& b, const Castle& c) {
-    if (!(b.*c.right) || b.sq[c.kingFrom] != c.king || b.sq[c.rookFrom] != c.rook) return false;
-    for (int i = 0; i < c.emptyCount; ++i) {
-        if (b.sq[c.mustBeEmpty[i]] != 0) return false;
-    }
-    return true;
-}
-
-void addCastles(const Board& b, MoveMap& moves) {
-    const Castle* castles = b.turn == Color::White ? kWhiteCastles : kBlackCastles;
-    // The opponent's reach is only worked out when a castle is otherwise possible.
-    bool haveMarks = false;
-    std::array<bool, 64> marked{};
-    for (int i = 0; i < 2; ++i) {
-        const Castle& c = castles[i];
-        if (!castlePrepared(b, c)) continue;
-        if (!haveMarks) {
-            marked = attackingFields(b);
-            haveMarks = true;
-        }
-        if (marked[c.mustNotBeMarked[0]] || marked[c.mustNotBeMarked[1]] || marked[c.mustNotBeMarked[2]]) {
-            continue;
-        }
-        moves.targets[c.kingFrom].push_back(c.destination);
-    }
-}
-
-// The reduced board on which each candidate move is tried: only the placement
-// and the castling rights are kept.
-Board legalityBoard(const Board& b) {
-    Board test;
-    test.sq = b.sq;
-    test.whiteShort = b.whiteShort;
-    test.whiteLong = b.whiteLong;
-    test.blackShort = b.blackShort;
-    test.blackLong = b.blackLong;
-    test.turn = Color::White;
-    test.enPassant = -1;
-    test.halfMove = 0;
-    test.fullMove = 1;
-    test.isFinished = false;
-    test.checkMate = false;
-    return test;
-}
-
-// Plays one move on the board without touching the side to move or the clocks.
-// Returns whether it captured a piece or moved a pawn.
-bool placeMove(Board& b, Sq from, Sq to) {
-    const Piece moving = b.sq[from];
-    const Piece captured = b.sq[to];
-    b.sq[to] = moving;
-    b.sq[from] = 0;
-    const bool pawn = kindOf(moving) == 'P';
-    if (pawn) {
-        if (b.turn == Color::White) {
-            if (to >= 56) b.sq[to] = 'Q';
-            if (to == b.enPassant && to > 7) b.sq[to - 8] = 0;
-            b.enPassant = (from >= 8 && from <= 15 && to >= 24 && to <= 31) ? fileOf(from) + 16 : -1;
-        } else {
-            if (to <= 7) b.sq[to] = 'q';
-            if (to == b.enPassant && to < 56) b.sq[to + 8] = 0;
-            b.enPassant = (from >= 48 && from <= 55 && to >= 32 && to <= 39) ? fileOf(from) + 40 : -1;
-        }
-    } else {
-        b.enPassant = -1;
-    }
-    switch (from) {
-        case 4: b.whiteShort = b.whiteLong = false; break;
-        case 60: b.blackShort = b.blackLong = false; break;
-        case 0: b.whiteLong = false; break;
-        case 7: b.whiteShort = false; break;
-        case 56: b.blackLong = false; break;
-        case 63: b.blackShort = false; break;
-        default: break;
-    }
-    return pawn || captured != 0;
-}
-
-// The rook's part of a castle, when the king move is one.
-bool castleRookMove(Piece moving, Sq from, Sq to, Sq& rookFrom, Sq& rookTo) {
-    if (moving != 'K' && moving != 'k') return false;
-    if (from == 4 && to == 2) { rookFrom = 0; rookTo = 3; return true; }
-    if (from == 60 && to == 58) { rookFrom = 56; rookTo = 59; return true; }
-    if (from == 4 && to == 6) { rookFrom = 7; rookTo = 5; return true; }
-    if (from == 60 && to == 62) { rookFrom = 63; rookTo = 61; return true; }
-    return false;
-}
 
 constexpr const char* kStartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
@@ -334,24 +45,6 @@ char swapCase(char c) {
 }
 
 }  // namespace
-
-// ---- pieces -----------------------------------------------------------------------
-
-bool isWhite(Piece p) { return p >= 'A' && p <= 'Z'; }
-Color colorOf(Piece p) { return isWhite(p) ? Color::White : Color::Black; }
-Piece kindOf(Piece p) { return p >= 'a' && p <= 'z' ? static_cast<Piece>(p - 32) : p; }
-
-int pieceValue(Piece p) {
-    switch (kindOf(p)) {
-        case 'P': return 1;
-        case 'N': return 3;
-        case 'B': return 3;
-        case 'R': return 5;
-        case 'Q': return 9;
-        case 'K': return 10;
-        default: return 0;
-    }
-}
 
 // ---- move lists -------------------------------------------------------------------
 
@@ -471,62 +164,30 @@ int Board::materialSum() const {
 // ---- move generation --------------------------------------------------------------
 
 MoveMap Board::getMoves(int skipTestAbove) {
+    const internal::Position position(*this);
+    internal::MoveList list;
+    const int movable = position.generate(list);
+    const bool filter = skipTestAbove <= 0 || movable <= skipTestAbove;
+    if (filter) position.keepLegal(list);
+
     MoveMap moves;
-    int movable = 0;
-    for (Sq s = 0; s < 64; ++s) {
-        if (!isOwn(sq[s], turn)) continue;
-        pieceMoves(*this, sq[s], s, moves.targets[s]);
-        if (!moves.targets[s].empty()) ++movable;
-    }
-    addCastles(*this, moves);
-
-    if (skipTestAbove > 0 && movable > skipTestAbove) {
-        moves.any = moves.count() > 0;
-        return moves;
-    }
-
-    const Board test = legalityBoard(*this);
-    const Color mover = turn;
-    int kept = 0;
-    for (Sq s = 0; s < 64; ++s) {
-        TargetList& list = moves.targets[s];
-        int legal = 0;
-        for (int i = 0; i < list.size(); ++i) {
-            Board tried = test;
-            tried.makeMove(s, list[i]);
-            if (!isAttackingKing(tried, other(mover))) list.set(legal++, list[i]);
-        }
-        list.truncate(legal);
-        kept += legal;
-    }
-    moves.any = kept > 0;
-    if (!moves.any) {
+    for (int i = 0; i < list.size; ++i) moves.targets[list.moves[i].from].push_back(list.moves[i].to);
+    moves.any = list.size > 0;
+    if (filter && !moves.any) {
         isFinished = true;
-        if (playingPlayerInCheck()) checkMate = true;
+        if (position.inCheck()) checkMate = true;
     }
     return moves;
 }
 
 void Board::makeMove(Sq from, Sq to) {
     if (from < 0 || from > 63 || to < 0 || to > 63 || sq[from] == 0) return;
-    const Piece moving = sq[from];
-    const bool resetsClock = placeMove(*this, from, to);
-    Sq rookFrom = -1;
-    Sq rookTo = -1;
-    // A castle moves its rook too and counts once, as the rook's half-move.
-    // Generation only castles with the rook in its corner; a king jump without
-    // one stays a plain king move.
-    bool zeroClock = resetsClock;
-    if (castleRookMove(moving, from, to, rookFrom, rookTo) && sq[rookFrom] != 0) {
-        zeroClock = placeMove(*this, rookFrom, rookTo);
-    }
-    if (turn == Color::White) {
-        turn = Color::Black;
-    } else {
-        turn = Color::White;
-        ++fullMove;
-    }
-    halfMove = zeroClock ? 0 : halfMove + 1;
+    const bool blackMoved = turn == Color::Black;
+    internal::Position position(*this);
+    const bool resetsClock = position.play(from, to);
+    position.copyTo(*this);
+    if (blackMoved) ++fullMove;
+    halfMove = resetsClock ? 0 : halfMove + 1;
 }
 
 bool Board::tryMove(Sq from, Sq to) {
@@ -536,8 +197,17 @@ bool Board::tryMove(Sq from, Sq to) {
     return true;
 }
 
-bool Board::playingPlayerInCheck() const { return isAttackingKing(*this, other(turn)); }
-bool Board::nonPlayingPlayerInCheck() const { return isAttackingKing(*this, turn); }
+bool Board::playingPlayerInCheck() const { return internal::Position(*this).inCheck(); }
+
+bool Board::nonPlayingPlayerInCheck() const {
+    const internal::Position position(*this);
+    const Sq king = position.kingSquare(other(turn));
+    return king != -1 && position.isAttacked(king, turn);
+}
+
+long long perft(const Board& board, int depth) {
+    return depth <= 0 ? 1 : internal::perft(internal::Position(board), depth);
+}
 
 Result resultOf(const Board& board) {
     if (board.checkMate) return Result::Checkmate;
@@ -555,7 +225,7 @@ std::vector<int> threatenedSquares(const Board& board, Color own) {
     for (Sq f = 0; f < 64; ++f) {
         for (int t : moves.targets[f]) {
             const Piece p = board.sq[t];
-            if (isOwn(p, own) && std::find(threatened.begin(), threatened.end(), t) == threatened.end()) {
+            if (p != 0 && colorOf(p) == own && std::find(threatened.begin(), threatened.end(), t) == threatened.end()) {
                 threatened.push_back(t);
             }
         }

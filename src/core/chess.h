@@ -1,9 +1,8 @@
 // The chess position, the rules of play, the computer opponent and move notation.
 //
-// Rules follow chess with a few fixed simplifications the rest of the game
-// relies on: promotion is always to a queen, there are no draws except
-// stalemate, castling is blocked by the opponent's move destinations (not its
-// attacks), and legality is tested on a reduced copy of the board.
+// Rules follow chess with two fixed simplifications the rest of the game
+// relies on: promotion is always to a queen, and there are no draws except
+// stalemate.
 #pragma once
 
 #include <array>
@@ -27,10 +26,21 @@ struct Move {
     friend bool operator==(const Move&, const Move&) = default;
 };
 
-bool isWhite(Piece p);
-Color colorOf(Piece p);
-Piece kindOf(Piece p);
-int pieceValue(Piece p);
+constexpr bool isWhite(Piece p) { return p >= 'A' && p <= 'Z'; }
+constexpr Color colorOf(Piece p) { return isWhite(p) ? Color::White : Color::Black; }
+// The upper-case letter of the piece's kind.
+constexpr Piece kindOf(Piece p) { return p >= 'a' && p <= 'z' ? static_cast<Piece>(p - 32) : p; }
+constexpr int pieceValue(Piece p) {
+    switch (kindOf(p)) {
+        case 'P': return 1;
+        case 'N': return 3;
+        case 'B': return 3;
+        case 'R': return 5;
+        case 'Q': return 9;
+        case 'K': return 10;
+        default: return 0;
+    }
+}
 
 // Destination squares of one piece, in generation order. A fixed-capacity
 // list: a queen reaches at most 27 squares, a king 8 plus two castles, so move
@@ -104,6 +114,8 @@ struct Board {
 };
 
 Result resultOf(const Board& board);
+// Leaf count of legal move generation `depth` plies below the board (1 at depth 0).
+long long perft(const Board& board, int depth);
 // Squares of `own`'s pieces that the side not to move could take with a legal move.
 std::vector<int> threatenedSquares(const Board& board, Color own);
 

@@ -4,9 +4,13 @@
 #include <cmath>
 
 #include "core/chess.h"
+#include "core/chess_position.h"
 
 namespace chess {
 namespace {
+
+using internal::MoveList;
+using internal::Position;
 
 struct ScoreRes {
     double score;
@@ -105,73 +109,74 @@ double calculateScore(const Board& b, Color player) {
     if (b.checkMate) return b.turn == player ? -1000.0 : 1000.0;
     // Stalemating the opponent is scored as a loss by the side that does it.
     if (b.isFinished) return b.turn == player ? 1000.0 : -1000.0;
-    int sum = 0;
-    for (Piece p : b.sq) {
-        if (p == 0) continue;
-        const int value = 10 * pieceValue(p);
-        sum += colorOf(p) == player ? value : -value;
-    }
-    return sum;
+    const int white = Position(b).material();
+    return player == Color::White ? white : -white;
 }
 
-double calculateScoreByPiecesLocation(const Board& b, Color player) {
+// The material balance of a searched position, which is never a finished game.
+double materialFor(const Position& p, Color player) {
+    return player == Color::White ? p.material() : -p.material();
+}
+
+double calculateScoreByPiecesLocation(const Position& p, Color player) {
     double sum = 0.0;
     for (Sq s = 0; s < 64; ++s) {
-        const Piece p = b.sq[s];
-        if (p == 0) continue;
-        const double value = 0.5 * positionScore(p, s);
-        sum += colorOf(p) == player ? value : -value;
+        const Piece piece = p.at(s);
+        if (piece == 0) continue;
+        const double value = 0.5 * positionScore(piece, s);
+        sum += colorOf(piece) == player ? value : -value;
     }
     return sum;
 }
 
-Board searchBoard(const Board& b) {
-    Board copy;
-    copy.sq = b.sq;
-    copy.whiteShort = b.whiteShort;
-    copy.whiteLong = b.whiteLong;
-    copy.blackShort = b.blackShort;
-    copy.blackLong = b.blackLong;
-    copy.turn = b.turn;
-    copy.enPassant = b.enPassant;
-    copy.halfMove = 0;
-    copy.fullMove = 1;
-    copy.isFinished = false;
-    copy.checkMate = false;
-    return copy;
-}
-
-ScoreRes finishedScore(const Board& b, Color ppc, int depth) {
+// The side to move has no legal move: mated when in check, else stalemated.
+ScoreRes finishedScore(const Position& p, Color ppc, int depth) {
+    const bool ppcToMove = p.turn() == ppc;
+    const double score = p.inCheck() ? (ppcToMove ? -1000.0 : 1000.0) : (ppcToMove ? 1000.0 : -1000.0);
     // A mate found sooner is worth more; a mate suffered later is less bad.
-    const double score = calculateScore(b, ppc);
-    return {b.turn == ppc ? score + depth : score - depth, true};
+    return {ppcToMove ? score + depth : score - depth, true};
 }
 
-ScoreRes testMoveScores(Board b, Color ppc, int level, bool capture, double initialScore, int depth) {
-    MoveMap next;
-    if (depth < kDepthExtended[level] && b.playingPlayerInCheck()) {
-        next = b.getMoves(0);
-    } else if (depth < kDepthBase[level] || (capture && depth < kDepthExtended[level])) {
-        next = b.getMoves(kSkipLegalityAbove);
-    } else {
-        if (b.isFinished) return finishedScore(b, ppc, depth);
+ScoreRes testMoveScores(const Position& b, Color ppc, int level, bool capture, double initialScore, int depth) {
+    const bool inCheck = depth < kDepthExtended[level] && b.inCheck();
+    if (!inCheck && !(depth < kDepthBase[level] || (capture && depth < kDepthExtended[level]))) {
         return {initialScore, false};
     }
-    if (b.isFinished) return finishedScore(b, ppc, depth);
 
-    const bool maximising = b.turn == ppc;
+    MoveList next;
+    const int movable = b.generate(next);
+    // In check or with few movable pieces the list is filtered here; otherwise
+    // moves that leave the mover's king attacked are skipped one by one below.
+    const bool filtered = inCheck || movable <= kSkipLegalityAbove;
+    Position::KingSafety safety{};
+    if (filtered) {
+        b.keepLegal(next);
+        if (next.size == 0) return finishedScore(b, ppc, depth);
+    } else {
+        safety = b.kingSafety();
+    }
+
+    const bool maximising = b.turn() == ppc;
+    // Positions this deep are never expanded: their value is known without playing the move.
+    const bool childIsLeaf = depth + 1 >= kDepthExtended[level];
     double best = maximising ? -1000.0 : 1000.0;
-    for (Sq from = 0; from < 64; ++from) {
-        for (int to : next.targets[from]) {
-            Board tb = searchBoard(b);
-            const bool wasCapture = tb.sq[to] != 0;
-            tb.makeMove(from, to);
-            if (tb.nonPlayingPlayerInCheck()) continue;
-            const double s = wasCapture ? calculateScore(tb, ppc) : initialScore;
-            const ScoreRes r = testMoveScores(tb, ppc, level, wasCapture, s, depth + 1);
-            best = maximising ? std::max(r.score, best) : std::min(r.score, best);
-            if (r.max) return {best, false};
+    for (int i = 0; i < next.size; ++i) {
+        const Sq from = next.moves[i].from;
+        const Sq to = next.moves[i].to;
+        if (!filtered && b.exposesKing(from, to, safety)) continue;
+        const bool wasCapture = b.at(to) != 0;
+        ScoreRes r;
+        if (childIsLeaf) {
+            const int white = wasCapture ? b.materialAfter(from, to) : 0;
+            r = {wasCapture ? (ppc == Color::White ? white : -white) : initialScore, false};
+        } else {
+            Position tb = b;
+            tb.play(from, to);
+            const double s = wasCapture ? materialFor(tb, ppc) : initialScore;
+            r = testMoveScores(tb, ppc, level, wasCapture, s, depth + 1);
         }
+        best = maximising ? std::max(r.score, best) : std::min(r.score, best);
+        if (r.max) return {best, false};
     }
     return {best, false};
 }
@@ -186,24 +191,27 @@ std::vector<ScoredMove> calculateAiMoves(const Board& board, int level, const Ra
 
     const Color ppc = b.turn;
     const double initialScore = calculateScore(b, ppc);
-    const MoveMap moves = b.getMoves(0);
+    const Position root(b);
+    MoveList moves;
+    root.generate(moves);
+    root.keepLegal(moves);
     // The random spread widens by one for every half-move past 11 without a
     // capture or pawn move, so a stuck opponent tries something new.
     const int spread = std::max(b.halfMove, 11) - 10;
 
     std::vector<ScoredMove> scored;
-    scored.reserve(static_cast<std::size_t>(moves.count()));
-    for (Sq from = 0; from < 64; ++from) {
-        for (int to : moves.targets[from]) {
-            Board tb = searchBoard(b);
-            const bool wasCapture = tb.sq[to] != 0;
-            tb.makeMove(from, to);
-            const double s = wasCapture ? calculateScore(tb, ppc) : initialScore;
-            const double r = testMoveScores(tb, ppc, level, wasCapture, s, 1).score;
-            const double pos = calculateScoreByPiecesLocation(tb, ppc);
-            const double noise = std::floor(rnd() * spread * 10) / 10;
-            scored.push_back({{from, to}, r + pos + noise});
-        }
+    scored.reserve(static_cast<std::size_t>(moves.size));
+    for (int i = 0; i < moves.size; ++i) {
+        const Sq from = moves.moves[i].from;
+        const Sq to = moves.moves[i].to;
+        Position tb = root;
+        const bool wasCapture = tb.at(to) != 0;
+        tb.play(from, to);
+        const double s = wasCapture ? materialFor(tb, ppc) : initialScore;
+        const double r = testMoveScores(tb, ppc, level, wasCapture, s, 1).score;
+        const double pos = calculateScoreByPiecesLocation(tb, ppc);
+        const double noise = std::floor(rnd() * spread * 10) / 10;
+        scored.push_back({{from, to}, r + pos + noise});
     }
     std::stable_sort(scored.begin(), scored.end(),
                      [](const ScoredMove& a, const ScoredMove& b) { return a.score > b.score; });
