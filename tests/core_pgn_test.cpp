@@ -55,16 +55,17 @@ TEST(Pgn, FullTextOfAGameFromTheNormalStart) {
     facts.elo = 700;
     facts.playedAtMs = kNoonDec7;
     facts.playerWhite = false;
-    EXPECT_EQ("[Event \"Orlavan's Chess \u2014 Level 12\"]\n"
-              "[Site \"?\"]\n"
-              "[Date \"2026.12.07\"]\n"
-              "[Round \"12\"]\n"
-              "[White \"Computer (\u2248 700 ELO)\"]\n"
-              "[Black \"Player\"]\n"
-              "[Result \"0-1\"]\n"
-              "\n"
-              "1. f3 e5 2. g4 Qh4# 0-1\n",
-              chess::pgnFor("", {"f2f3", "e7e5", "g2g4", "d8h4"}, facts));
+    EXPECT_EQ(
+        "[Event \"Orlavan's Chess \u2014 Level 12\"]\n"
+        "[Site \"?\"]\n"
+        "[Date \"2026.12.07\"]\n"
+        "[Round \"12\"]\n"
+        "[White \"Computer (\u2248 700 ELO)\"]\n"
+        "[Black \"Player\"]\n"
+        "[Result \"0-1\"]\n"
+        "\n"
+        "1. f3 e5 2. g4 Qh4# 0-1\n",
+        chess::pgnFor("", {"f2f3", "e7e5", "g2g4", "d8h4"}, facts));
 }
 
 TEST(Pgn, OtherStartsCarryTheirFenAndBlackMayMoveFirst) {

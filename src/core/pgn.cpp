@@ -1,8 +1,8 @@
 #include "core/pgn.h"
 
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 
 namespace chess {
 
