@@ -4,6 +4,7 @@
 
 #include "core/chess.h"
 #include "core/levels.h"
+#include "core/pgn.h"
 #include "screens_support.h"
 #include "theme.h"
 #include "ui/board.h"
@@ -252,6 +253,15 @@ TEST_F(PlayingScreenTest, LevelOneFromTheDiceToTheSolvedScreen) {
     ASSERT_EQ(1u, store::solves().size());
     EXPECT_EQ(solved.finalFen, store::solves()[0].finalFen);
     EXPECT_GE(store::unlockedLevel(), 2);
+
+    // The game itself is kept, for the solved screen and in the store: White's
+    // mate ends it, and its moves lead from the level's start to the final position.
+    const store::SolveEntry& kept = store::solves()[0];
+    EXPECT_EQ(chess::Board::fromFen(cfg.startingFen).fen(), kept.startFen);
+    EXPECT_EQ(static_cast<std::size_t>(2 * moves - 1), kept.playedMoves.size());
+    EXPECT_EQ(solved.finalFen, chess::replayLine(kept.startFen, kept.playedMoves).final.fen());
+    EXPECT_EQ(kept.startFen, solved.startFen);
+    EXPECT_EQ(kept.playedMoves, solved.playedMoves);
 }
 
 // ---- leaving and resuming ----------------------------------------------------------

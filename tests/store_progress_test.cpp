@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/storage.h"
 #include "platform/fs.h"
@@ -130,12 +131,18 @@ TEST(ProgressRead, SavedGameRoundTripsThroughTheFile) {
                                  .hintUsed = true, .playerWhite = false, .savedAt = 5};
         store::saveGame(g);
         store::recordBest(42, {2, 20, 30000});
-        store::recordSolve({42, 20, 30000, 77, "final", 2});
+        store::recordSolve({42, 20, 30000, 77, "final", 2, "start", {"e2e4", "e7e5"}});
         EXPECT_EQ(kGame, gameJson(data));
+        EXPECT_EQ(R"([{"elapsedMs":30000,"finalFen":"final","level":42,"moves":20,"playedMoves":["e2e4","e7e5"],)"
+                  R"("solvedAt":77,"stars":2,"startFen":"start"}])",
+                  savedJson(data)["solves_list"].dump());
     });
     storetest::withStore(home.path(), "", "", [&](const std::string& data) {
         const std::string before = savedJson(data).dump();
         ASSERT_TRUE(store::savedGame().valid);
+        ASSERT_EQ(1u, store::solves().size());
+        EXPECT_EQ("start", store::solves()[0].startFen);
+        EXPECT_EQ((std::vector<std::string>{"e2e4", "e7e5"}), store::solves()[0].playedMoves);
         store::saveGame(store::savedGame());
         EXPECT_EQ(kGame, gameJson(data));
         store::clearGame();  // rewrites the file from what was loaded
@@ -149,7 +156,7 @@ TEST(ProgressRead, SavedGameRoundTripsThroughTheFile) {
 TEST(ProgressRead, PartsAreReadIndependently) {
     withProgress(R"({"unlocked_level":0,"level_stars":{"12abc":{"stars":2.6,"moves":9},"x":5,"7":[]},)"
                  R"("solves_list":[{"level":0},{"level":-2},"junk",{"level":4,"moves":"9","elapsedMs":1e30,)"
-                 R"("solvedAt":-5.9,"finalFen":7,"stars":3}],)"
+                 R"("solvedAt":-5.9,"finalFen":7,"stars":3,"playedMoves":"e2e4"}],)"
                  R"("current_game":{"fen":"g","seed":4294967296,"level":-4,"hintUsed":"yes","playerWhite":0,)"
                  R"("history":[{"piece":"Qx","fen":"h"},{"byWhite":true},3]}})",
                  [](const std::string&) {
@@ -167,6 +174,8 @@ TEST(ProgressRead, PartsAreReadIndependently) {
                      EXPECT_EQ(INT64_MAX, e.elapsedMs);
                      EXPECT_EQ(-5, e.solvedAt);
                      EXPECT_EQ("", e.finalFen);
+                     EXPECT_EQ("", e.startFen);
+                     EXPECT_TRUE(e.playedMoves.empty());
 
                      const store::SavedGame& g = store::savedGame();
                      ASSERT_TRUE(g.valid);

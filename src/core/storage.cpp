@@ -184,6 +184,8 @@ void applySolves(const js::Value& list, std::vector<SolveEntry>& solves) {
         e.elapsedMs = int64Of(v["elapsedMs"]);
         e.solvedAt = int64Of(v["solvedAt"]);
         e.finalFen = v["finalFen"].asString();
+        e.startFen = v["startFen"].asString();
+        for (const js::Value& m : v["playedMoves"].asArray()) e.playedMoves.push_back(m.asString());
         if (e.level > 0) solves.push_back(std::move(e));
     }
 }
@@ -265,6 +267,11 @@ js::Value progressJson(const State& s) {
         o["solvedAt"] = num(e.solvedAt);
         o["stars"] = e.stars;
         o["finalFen"] = e.finalFen;
+        if (!e.startFen.empty()) o["startFen"] = e.startFen;
+        if (!e.playedMoves.empty()) {
+            js::Array moves(e.playedMoves.begin(), e.playedMoves.end());
+            o["playedMoves"] = std::move(moves);
+        }
         solves.emplace_back(std::move(o));
     }
     js::Object o;

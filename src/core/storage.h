@@ -43,6 +43,10 @@ struct SolveEntry {
     std::int64_t solvedAt = 0;  // ms since the Unix epoch
     std::string finalFen;
     int stars = 0;
+    // The game itself, for replay and export; empty in entries written before
+    // games were kept (and then the final position is all there is).
+    std::string startFen{};
+    std::vector<std::string> playedMoves{};  // coordinate form, "e2e4"
 };
 
 struct HistoryEntry {

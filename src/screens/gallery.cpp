@@ -13,11 +13,13 @@
 #include "core/levels.h"
 #include "core/storage.h"
 #include "i18n.h"
+#include "platform/audio.h"
 #include "theme.h"
 #include "ui/app.h"
 #include "ui/board.h"
 #include "ui/decor.h"
 #include "ui/draw.h"
+#include "ui/pgn_export.h"
 #include "ui/widgets.h"
 
 namespace ui {
@@ -48,8 +50,14 @@ public:
 private:
     void pageChips(Ctx& ctx, double y);
     void card(Ctx& ctx, const Rect& r, const store::SolveEntry& e);
+    void cardActions(Ctx& ctx, const Rect& row, const store::SolveEntry& e);
+    bool cardButton(Ctx& ctx, const Rect& r, const std::string& label);
 
     int page_ = -1;
+    // One label size for the card buttons, measured again only for a new button width.
+    double labelSize_ = 0;
+    double labelSizeWidth_ = -1;
+    ExportNote note_;  // where the last copy or save went
 };
 
 void GalleryScreen::update(Ctx& ctx) {
@@ -101,6 +109,7 @@ void GalleryScreen::update(Ctx& ctx) {
         }
     }
     footer(ctx, ctx.h);
+    drawExportNote(ctx, note_, bottom - ctx.s(2));
 }
 
 void GalleryScreen::pageChips(Ctx& ctx, double y) {
@@ -141,6 +150,52 @@ void GalleryScreen::card(Ctx& ctx, const Rect& r, const store::SolveEntry& e) {
     drawText(cr, r.cx(), ty + 1.35 * s2, formatDateTime(e.solvedAt), detail);
 
     starRating(cr, r.cx(), r.bottom() - ctx.s(12), ctx.s(12), e.stars, 3, 1.0);
+
+    const double bh = std::round(std::min(ctx.s(22), 0.085 * r.h));
+    cardActions(ctx, Rect{r.x + pad, r.bottom() - ctx.s(22) - bh, r.w - 2 * pad, bh}, e);
+}
+
+// Replay, Copy PGN and Save PGN side by side.
+void GalleryScreen::cardActions(Ctx& ctx, const Rect& row, const store::SolveEntry& e) {
+    const double gap = ctx.s(4);
+    const double w = (row.w - 2 * gap) / 3;
+    const auto at = [&](int i) { return Rect{row.x + i * (w + gap), row.y, w, row.h}; };
+    if (w != labelSizeWidth_) {
+        labelSizeWidth_ = w;
+        labelSize_ = std::round(std::min(ctx.s(12), 0.55 * row.h));
+        for (const char* key : {"pgn.replay", "pgn.copy", "pgn.save"}) {
+            double textW = 0;
+            measureText(ctx.cr, i18n::tr(key), sansText(labelSize_, kBody), &textW, nullptr);
+            if (textW > w - ctx.s(8)) labelSize_ = std::max(std::floor(labelSize_ * (w - ctx.s(8)) / textW), 6.0);
+        }
+    }
+    if (cardButton(ctx, at(0), i18n::tr("pgn.replay"))) {
+        GameState replay;
+        replay.kind = ScreenKind::Replay;
+        replay.level = e.level;
+        Game::instance().push(replay);
+    }
+    if (cardButton(ctx, at(1), i18n::tr("pgn.copy"))) {
+        const bool copied = copyToClipboard(pgnOfSolve(e));
+        showExportNote(note_, ctx, i18n::tr(copied ? "pgn.copied" : "pgn.copyFailed"));
+    }
+    if (cardButton(ctx, at(2), i18n::tr("pgn.save"))) {
+        const std::string path = savePgnFile(e.level, e.solvedAt, pgnOfSolve(e));
+        showExportNote(note_, ctx,
+                       path.empty() ? i18n::tr("pgn.saveFailed") : i18n::tr("pgn.savedTo", {{"path", path}}));
+    }
+}
+
+// A small button in the look of the page chips, its label in the card's shared size.
+bool GalleryScreen::cardButton(Ctx& ctx, const Rect& r, const std::string& label) {
+    fillRoundedRect(ctx.cr, r, 0.5 * r.h, kWidgetCream, ctx.hover(r) ? 0.95 : 0.7);
+    strokeRoundedRect(ctx.cr, r, 0.5 * r.h, ctx.s(1), kMuted, 0.6);
+    TextStyle style = sansText(labelSize_, kBody, false, Align::Center);
+    style.maxWidth = r.w - ctx.s(6);
+    drawTextCentered(ctx.cr, r.cx(), r.cy(), label, style);
+    if (!ctx.takeClick(r)) return false;
+    audio::play(audio::Sfx::Click);
+    return true;
 }
 
 }  // namespace

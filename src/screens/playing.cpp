@@ -23,6 +23,7 @@
 #include "ui/decor.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
+#include "ui/pgn_export.h"
 #include "ui/pieces.h"
 #include "ui/widgets.h"
 
@@ -41,6 +42,7 @@ constexpr std::uint32_t kCheckRed = 0xA62626;
 
 constexpr int kEscapeKey = 27;
 constexpr int kZKey = 122;
+constexpr int kCKey = 99;
 
 constexpr double kAiDelay = 0.45;      // seconds before the computer moves
 constexpr double kSaveInterval = 2.0;  // seconds between periodic saves
@@ -111,6 +113,7 @@ private:
     void doAiMove();
     void handleBoardInput(Ctx& ctx, const BoardView& view);
     void handleKeys(Ctx& ctx);
+    void copyGame(const Ctx& ctx);
     void continueAfterDice();
     void undo();
     void hint();
@@ -160,6 +163,7 @@ private:
     std::int64_t elapsedMsCached_ = 0;
     double histScroll_ = 0;
     bool histFollow_ = true;
+    ExportNote note_;     // "copied" after Ctrl+C
     double now_ = 0;      // frame time of the running update
     bool acted_ = false;  // Undo or Hint already ran in this frame
 };
@@ -331,6 +335,13 @@ void PlayingScreen::handleKeys(Ctx& ctx) {
     }
     // One action per frame: Ctrl+Z is ignored when a button already acted.
     if (!acted_ && ctx.in.ctrl && ctx.in.hasKey(kZKey) && canUndo()) undo();
+    if (ctx.in.ctrl && ctx.in.hasKey(kCKey)) copyGame(ctx);
+}
+
+// Ctrl+C: the game so far as PGN, for any chess tool.
+void PlayingScreen::copyGame(const Ctx& ctx) {
+    const std::string text = pgnOfGame(level_, store::nowMs(), playerWhite_, startFen(), movesOfHistory(history_));
+    showExportNote(note_, ctx, i18n::tr(copyToClipboard(text) ? "pgn.copied" : "pgn.copyFailed"));
 }
 
 // The Continue button of the dice: the winner of the roll plays White, and a
@@ -412,7 +423,8 @@ void PlayingScreen::finish() {
         audio::playWinFanfare();
         const int stars = hintUsed_ ? 1 : levels::computeStars(moveCount_, cfg_.optimumMoves);
         store::recordBest(level_, {stars, moveCount_, elapsed});
-        store::recordSolve({level_, moveCount_, elapsed, store::nowMs(), finalFen, stars});
+        store::recordSolve(
+            {level_, moveCount_, elapsed, store::nowMs(), finalFen, stars, startFen(), movesOfHistory(history_)});
         store::advanceUnlockedLevel(level_ + 1);
     } else {
         audio::playLoseSound();
@@ -428,6 +440,8 @@ void PlayingScreen::finish() {
     next.finalFen = finalFen;
     next.outcome = outcome;
     next.playerWhite = playerWhite_;
+    next.startFen = startFen();
+    next.playedMoves = movesOfHistory(history_);
     Game::instance().replace(next);
 }
 
@@ -478,6 +492,7 @@ void PlayingScreen::update(Ctx& ctx) {
     }
     handleBoardInput(ctx, view);
     handleKeys(ctx);
+    drawExportNote(ctx, note_, ctx.h - ctx.s(12));
 }
 
 // ---- panels --------------------------------------------------------------------

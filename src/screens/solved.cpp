@@ -18,6 +18,7 @@
 #include "ui/board.h"
 #include "ui/decor.h"
 #include "ui/draw.h"
+#include "ui/pgn_export.h"
 #include "ui/widgets.h"
 
 namespace ui {
@@ -46,7 +47,9 @@ private:
     void drawBoardArea(Ctx& ctx, const Rect& area);
     // Draws the texts from y on and returns the y below them.
     double drawTexts(Ctx& ctx, const Rect& panel, double y);
-    void drawButtons(Ctx& ctx, const Rect& panel, double textBottom);
+    // Returns the y below the column.
+    double drawButtons(Ctx& ctx, const Rect& panel, double textBottom);
+    void copyButton(Ctx& ctx, const Rect& panel, double y);
     void startLevel(int level);
 
     GameState st_;
@@ -54,11 +57,16 @@ private:
     const theme::BoardTheme* look_;
     chess::Board board_;
     int stars_ = 0;
-    double start_ = -1;  // frame time of the first frame; drives the star reveal
+    double start_ = -1;     // frame time of the first frame; drives the star reveal
+    std::int64_t endedAt_;  // the PGN's date
+    ExportNote note_;
 };
 
 SolvedScreen::SolvedScreen(const GameState& state)
-    : st_(state), cfg_(levels::configFor(state.level)), look_(&theme::boardForStage(cfg_.stage)) {
+    : st_(state),
+      cfg_(levels::configFor(state.level)),
+      look_(&theme::boardForStage(cfg_.stage)),
+      endedAt_(store::nowMs()) {
     board_ = chess::Board::fromFen(st_.finalFen.empty() ? chess::Board::startPosition().fen() : st_.finalFen);
     const auto& bests = store::levelBests();
     const auto it = bests.find(st_.level);
@@ -85,7 +93,9 @@ void SolvedScreen::update(Ctx& ctx) {
 
     drawBoardArea(ctx, boardArea);
     const double textBottom = drawTexts(ctx, panel, panel.y + ctx.s(10));
-    drawButtons(ctx, panel, textBottom);
+    const double columnBottom = drawButtons(ctx, panel, textBottom);
+    if (!st_.startFen.empty()) copyButton(ctx, panel, columnBottom);
+    drawExportNote(ctx, note_, ctx.h - ctx.s(8));
 }
 
 // The final position as a still picture, always from the player's side.
@@ -133,7 +143,7 @@ double SolvedScreen::drawTexts(Ctx& ctx, const Rect& panel, double y) {
 
 // One column at the bottom of the panel, but never far below the texts and
 // never over them.
-void SolvedScreen::drawButtons(Ctx& ctx, const Rect& panel, double textBottom) {
+double SolvedScreen::drawButtons(Ctx& ctx, const Rect& panel, double textBottom) {
     const double bh = ctx.s(42);
     const double step = bh + ctx.s(10);
     const double bw = std::min(panel.w - ctx.s(20), ctx.s(300));
@@ -157,6 +167,17 @@ void SolvedScreen::drawButtons(Ctx& ctx, const Rect& panel, double textBottom) {
         menu.kind = ScreenKind::Menu;
         Game::instance().resetTo(menu);
     }
+    return y + bh;
+}
+
+// A smaller button under the column; kept inside the window when space is short.
+void SolvedScreen::copyButton(Ctx& ctx, const Rect& panel, double y) {
+    const double h = ctx.s(30);
+    const double w = std::min(panel.w - ctx.s(20), ctx.s(220));
+    const Rect r{panel.cx() - w / 2, std::min(y + ctx.s(12), ctx.h - h - ctx.s(4)), w, h};
+    if (!plainButton(ctx, r, i18n::tr("pgn.copy"), false)) return;
+    const std::string text = pgnOfGame(st_.level, endedAt_, st_.playerWhite, st_.startFen, st_.playedMoves);
+    showExportNote(note_, ctx, i18n::tr(copyToClipboard(text) ? "pgn.copied" : "pgn.copyFailed"));
 }
 
 // A fresh game: whatever game was suspended is dropped first.

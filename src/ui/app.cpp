@@ -40,6 +40,7 @@ std::unique_ptr<Screen> build(const GameState& state) {
         case ScreenKind::Settings: return makeSettingsScreen();
         case ScreenKind::About: return makeAboutScreen();
         case ScreenKind::Licenses: return makeLicensesScreen();
+        case ScreenKind::Replay: return makeReplayScreen(state);
     }
     return nullptr;  // a kind read from elsewhere that we do not know
 }

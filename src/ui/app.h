@@ -81,6 +81,7 @@ enum class ScreenKind : std::int32_t {
     Settings = 6,
     About = 7,
     Licenses = 8,
+    Replay = 9,
 };
 
 enum class Outcome : std::int32_t { Win = 0, Loss = 1, Draw = 2 };
@@ -96,6 +97,9 @@ struct GameState {
     std::string finalFen;
     Outcome outcome = Outcome::Win;
     bool playerWhite = true;
+    // The game itself (solved screen), coordinate moves from startFen.
+    std::string startFen{};
+    std::vector<std::string> playedMoves{};
 };
 
 class Screen {
@@ -144,5 +148,7 @@ std::unique_ptr<Screen> makeGalleryScreen();
 std::unique_ptr<Screen> makeSettingsScreen();
 std::unique_ptr<Screen> makeAboutScreen();
 std::unique_ptr<Screen> makeLicensesScreen();
+// A won game from the gallery (state.level), stepped through move by move.
+std::unique_ptr<Screen> makeReplayScreen(const GameState& state);
 
 }  // namespace ui

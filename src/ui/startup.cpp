@@ -92,6 +92,11 @@ bool stateForScreenName(const std::string& name, GameState& state) {
         state.finalFen = levels::configFor(state.level).startingFen;
         return true;
     }
+    if (name.rfind("replay", 0) == 0) {
+        state.kind = ScreenKind::Replay;
+        state.level = levelFromName(name);
+        return true;
+    }
     if (name.rfind("playing", 0) == 0) {
         state.kind = ScreenKind::Playing;
         state.level = levelFromName(name);

@@ -1,6 +1,6 @@
 // Renders one screen off-screen and writes the composed frame as a PNG:
 //   shoot SCREEN WxH OUT.png [SECONDS]
-// SCREEN is a start-screen name (menu, levels, playing:N, solved:N, gallery,
+// SCREEN is a start-screen name (menu, levels, playing:N, solved:N, replay:N, gallery,
 // settings, about, licenses) or splash. Frame time advances in fixed steps up
 // to SECONDS (default 1.0). Unless XDG_DATA_HOME is set, settings and progress
 // live in a temporary directory that is removed afterwards.
@@ -27,7 +27,7 @@ constexpr double kFrameStep = 1.0 / 60.0;
 
 int usage() {
     std::fputs("usage: shoot SCREEN WxH OUT.png [SECONDS]\n"
-               "  SCREEN: splash menu levels playing[:N] solved[:N] gallery settings about licenses\n",
+               "  SCREEN: splash menu levels playing[:N] solved[:N] replay[:N] gallery settings about licenses\n",
                stderr);
     return 2;
 }

@@ -1,0 +1,170 @@
+// Standard algebraic notation and PGN text, checked against hand-written
+// expectations and by reading our own SAN back through the move generator.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/chess.h"
+#include "core/levels.h"
+#include "core/pgn.h"
+
+using chess::Board;
+
+namespace {
+
+constexpr std::int64_t kNoonDec7 = 1796644800000;  // 2026-12-07 12:00 UTC
+
+TEST(Pgn, SanOfEachKindOfMove) {
+    const struct {
+        const char* name;
+        const char* fen;
+        const char* move;
+        const char* san;
+    } cases[] = {
+        {"plain pawn push", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e2e4", "e4"},
+        {"knights told apart by file", "4k3/8/8/8/8/8/8/1N2KN2 w - - 0 1", "b1d2", "Nbd2"},
+        {"rooks told apart by rank", "4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "a1a3", "R1a3"},
+        {"queens need file and rank", "6k1/8/8/8/8/Q7/8/Q1Q4K w - - 0 1", "a1b2", "Qa1b2"},
+        {"a piece capture", "4k3/8/8/4p3/8/5N2/8/4K3 w - - 0 1", "f3e5", "Nxe5"},
+        {"castling king side", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1g1", "O-O"},
+        {"castling queen side", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8c8", "O-O-O"},
+        {"en passant", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2", "e5d6", "exd6"},
+        {"promotion with check", "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b7b8", "b8=Q+"},
+        {"capturing promotion", "r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b7a8", "bxa8=Q+"},
+        {"mate", "rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq g3 0 2", "d8h4", "Qh4#"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.san, chess::sanFor(Board::fromFen(c.fen), chess::moveFromCoordinate(c.move))) << c.name;
+    }
+}
+
+TEST(Pgn, CoordinateMovesReadAndWrite) {
+    EXPECT_EQ("e2e4", chess::coordinateOf({12, 28}));
+    EXPECT_EQ((chess::Move{12, 28}), chess::moveFromCoordinate("e2e4"));
+    for (const char* bad : {"", "e2e", "e2e9", "i2e4", "e2e4q"}) {
+        EXPECT_EQ(chess::Move{}, chess::moveFromCoordinate(bad)) << bad;
+    }
+}
+
+TEST(Pgn, FullTextOfAGameFromTheNormalStart) {
+    chess::PgnFacts facts;
+    facts.level = 12;
+    facts.elo = 700;
+    facts.playedAtMs = kNoonDec7;
+    facts.playerWhite = false;
+    EXPECT_EQ(
+        "[Event \"Orlavan's Chess \u2014 Level 12\"]\n"
+        "[Site \"?\"]\n"
+        "[Date \"2026.12.07\"]\n"
+        "[Round \"12\"]\n"
+        "[White \"Computer (\u2248 700 ELO)\"]\n"
+        "[Black \"Player\"]\n"
+        "[Result \"0-1\"]\n"
+        "\n"
+        "1. f3 e5 2. g4 Qh4# 0-1\n",
+        chess::pgnFor("", {"f2f3", "e7e5", "g2g4", "d8h4"}, facts));
+}
+
+TEST(Pgn, OtherStartsCarryTheirFenAndBlackMayMoveFirst) {
+    const std::string handicap = levels::configFor(1).startingFen;
+    ASSERT_FALSE(handicap.empty());
+    chess::PgnFacts facts;
+    facts.playedAtMs = kNoonDec7;
+    facts.playerName = "Spieler";
+    const std::string text = chess::pgnFor(handicap, {"e2e4", "e7e5"}, facts);
+    EXPECT_NE(std::string::npos, text.find("[White \"Spieler\"]\n[Black \"Computer (\u2248 0 ELO)\"]\n"
+                                           "[Result \"*\"]\n[SetUp \"1\"]\n[FEN \"" +
+                                           Board::fromFen(handicap).fen() + "\"]\n\n1. e4 e5 *\n"));
+
+    const std::string blackFirst = "4k3/8/8/8/8/8/4P3/4K3 b - - 0 7";
+    EXPECT_NE(std::string::npos, chess::pgnFor(blackFirst, {"e8d7", "e2e4"}, facts).find("\n\n7... Kd7 8. e4 *\n"));
+
+    // An old won game kept only its final position: that position, no moves, its result.
+    const std::string mated = "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3";
+    EXPECT_NE(std::string::npos, chess::pgnFor(mated, {}, facts).find("[FEN \"" + mated + "\"]\n\n0-1\n"));
+    // A move that is not legal ends the game there.
+    EXPECT_NE(std::string::npos, chess::pgnFor("", {"e2e4", "e2e4", "d7d5"}, facts).find("\n\n1. e4 *\n"));
+}
+
+// ---- reading our SAN back ------------------------------------------------------
+
+// An independent SAN reader: the one legal move matching piece, target and the
+// given file/rank hints; {-1, -1} unless exactly one matches.
+chess::Move moveOfSan(Board board, std::string san) {
+    while (!san.empty() && (san.back() == '+' || san.back() == '#')) san.pop_back();
+    const chess::MoveMap legal = board.getMoves();
+    const bool castle = san == "O-O" || san == "O-O-O";
+    if (san.size() > 2 && san[san.size() - 2] == '=') san.resize(san.size() - 2);
+    const char kind = castle ? 'K' : std::isupper(static_cast<unsigned char>(san[0])) ? san[0] : 'P';
+    const chess::Sq to = castle ? -1 : chess::squareFromName(san.substr(san.size() - 2));
+    const std::string hints = castle ? "" : san.substr(kind == 'P' ? 0 : 1, san.size() - (kind == 'P' ? 2 : 3));
+    chess::Move found;
+    int matches = 0;
+    for (const chess::Move& m : legal.flat()) {
+        if (chess::kindOf(board.at(m.from)) != kind) continue;
+        if (castle) {
+            if (m.to - m.from != (san == "O-O" ? 2 : -2)) continue;
+        } else if (m.to != to) {
+            continue;
+        }
+        bool fits = true;
+        for (char h : hints) {
+            if (h >= 'a' && h <= 'h') fits = fits && m.from % 8 == h - 'a';
+            if (h >= '1' && h <= '8') fits = fits && m.from / 8 == h - '1';
+        }
+        if (fits) {
+            found = m;
+            ++matches;
+        }
+    }
+    return matches == 1 ? found : chess::Move{};
+}
+
+// A long game of legal moves picked by a fixed pseudo-random sequence.
+std::vector<std::string> scrambledGame(const std::string& fen, int halfMoves) {
+    Board board = fen.empty() ? Board::startPosition() : Board::fromFen(fen);
+    std::vector<std::string> moves;
+    unsigned state = 12345;
+    for (int i = 0; i < halfMoves; ++i) {
+        const std::vector<chess::Move> legal = board.getMoves().flat();
+        if (legal.empty()) break;
+        state = state * 1103515245u + 12345u;
+        const chess::Move m = legal[(state >> 16) % legal.size()];
+        moves.push_back(chess::coordinateOf(m));
+        board.makeMove(m.from, m.to);
+    }
+    return moves;
+}
+
+TEST(Pgn, MovetextReadsBackToTheSamePosition) {
+    for (const std::string& start : {std::string(), levels::configFor(20).startingFen}) {
+        const std::vector<std::string> moves = scrambledGame(start, 120);
+        const std::string text = chess::pgnFor(start, moves, chess::PgnFacts{});
+        const chess::GameLine line = chess::replayLine(start, moves);
+        ASSERT_EQ(moves.size(), line.san.size());
+
+        std::istringstream lines(text.substr(text.find("\n\n") + 2));
+        std::string row;
+        Board board = line.start;
+        int played = 0;
+        while (std::getline(lines, row)) {
+            EXPECT_LE(row.size(), 80u) << row;
+            std::istringstream tokens(row);
+            std::string token;
+            while (tokens >> token) {
+                if (std::isdigit(static_cast<unsigned char>(token[0])) || token == "*") continue;
+                const chess::Move m = moveOfSan(board, token);
+                ASSERT_NE(-1, m.from) << "unreadable " << token << " at " << board.fen();
+                board.makeMove(m.from, m.to);
+                ++played;
+            }
+        }
+        EXPECT_EQ(static_cast<int>(moves.size()), played);
+        EXPECT_EQ(line.final.fen(), board.fen());
+    }
+}
+
+}  // namespace
