@@ -82,6 +82,8 @@ const Entry kEntries_da[kEntryCount] = {
     {"handicap.no_queen", "Modstander: uden dronning"},
     {"handicap.no_queen_minus_rook", "Modstander: uden dronning og ét tårn"},
     {"handicap.no_queen_no_knights", "Modstander: uden dronning og springere"},
+    {"keys.board", "Bræt: pile og Enter, træk eller skriv et træk (e2e4, Ng1f3) · Ctrl+Z fortryd · Ctrl+H tip"},
+    {"keys.screens", "Taster: Tab eller pile flytter · Enter eller mellemrum vælger · Esc tilbage · F11 fuld skærm"},
     {"levels.back", "Menu"},
     {"levels.headline", "Niveau {{n}}"},
     {"levels.loading", "Indlæser…"},

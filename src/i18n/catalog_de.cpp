@@ -82,6 +82,8 @@ const Entry kEntries_de[kEntryCount] = {
     {"handicap.no_queen", "Gegner: ohne Dame"},
     {"handicap.no_queen_minus_rook", "Gegner: ohne Dame und einen Turm"},
     {"handicap.no_queen_no_knights", "Gegner: ohne Dame und Springer"},
+    {"keys.board", "Brett: Pfeile und Enter, ziehen oder Zug tippen (e2e4, Ng1f3) · Strg+Z rückgängig · Strg+H Tipp"},
+    {"keys.screens", "Tasten: Tab oder Pfeile wechseln · Enter oder Leertaste wählen · Esc zurück · F11 Vollbild"},
     {"levels.back", "Menü"},
     {"levels.headline", "Level {{n}}"},
     {"levels.loading", "lädt …"},

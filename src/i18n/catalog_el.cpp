@@ -82,6 +82,8 @@ const Entry kEntries_el[kEntryCount] = {
     {"handicap.no_queen", "Αντίπαλος: χωρίς βασίλισσα"},
     {"handicap.no_queen_minus_rook", "Αντίπαλος: χωρίς βασίλισσα και έναν πύργο"},
     {"handicap.no_queen_no_knights", "Αντίπαλος: χωρίς βασίλισσα και ίππους"},
+    {"keys.board", "Σκακιέρα: βέλη και Enter, σύρσιμο ή πληκτρολόγηση κίνησης (e2e4, Ng1f3) · Ctrl+Z αναίρεση · Ctrl+H υπόδειξη"},
+    {"keys.screens", "Πλήκτρα: Tab ή βέλη για μετακίνηση · Enter ή Διάστημα για επιλογή · Esc πίσω · F11 πλήρης οθόνη"},
     {"levels.back", "Μενού"},
     {"levels.headline", "Επίπεδο {{n}}"},
     {"levels.loading", "Φόρτωση…"},

@@ -82,6 +82,8 @@ const Entry kEntries_fi[kEntryCount] = {
     {"handicap.no_queen", "Vastustaja: ei kuningatarta"},
     {"handicap.no_queen_minus_rook", "Vastustaja: ei kuningatarta eikä yhtä tornia"},
     {"handicap.no_queen_no_knights", "Vastustaja: ei kuningatarta eikä ratsuja"},
+    {"keys.board", "Lauta: nuolet ja Enter, vedä tai kirjoita siirto (e2e4, Ng1f3) · Ctrl+Z peru · Ctrl+H vihje"},
+    {"keys.screens", "Näppäimet: Tab tai nuolet siirtävät · Enter tai välilyönti valitsee · Esc takaisin · F11 koko näyttö"},
     {"levels.back", "Valikko"},
     {"levels.headline", "Taso {{n}}"},
     {"levels.loading", "Ladataan…"},

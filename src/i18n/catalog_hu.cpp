@@ -82,6 +82,8 @@ const Entry kEntries_hu[kEntryCount] = {
     {"handicap.no_queen", "Ellenfél: vezér nélkül"},
     {"handicap.no_queen_minus_rook", "Ellenfél: vezér és egy bástya nélkül"},
     {"handicap.no_queen_no_knights", "Ellenfél: vezér és huszárok nélkül"},
+    {"keys.board", "Tábla: nyilak és Enter, húzás vagy beírt lépés (e2e4, Ng1f3) · Ctrl+Z visszavonás · Ctrl+H tipp"},
+    {"keys.screens", "Billentyűk: Tab vagy nyilak a léptetéshez · Enter vagy szóköz a választáshoz · Esc vissza · F11 teljes képernyő"},
     {"levels.back", "Menü"},
     {"levels.headline", "{{n}}. szint"},
     {"levels.loading", "Betöltés…"},

@@ -82,6 +82,8 @@ const Entry kEntries_ja[kEntryCount] = {
     {"handicap.no_queen", "相手：クイーンなし"},
     {"handicap.no_queen_minus_rook", "相手：クイーンとルーク1つなし"},
     {"handicap.no_queen_no_knights", "相手：クイーンとナイトなし"},
+    {"keys.board", "盤面: 矢印キーと Enter、ドラッグ、または指し手を入力 (e2e4, Ng1f3) · Ctrl+Z 一手戻す · Ctrl+H ヒント"},
+    {"keys.screens", "キー: Tab または矢印キーで移動 · Enter またはスペースで決定 · Esc で戻る · F11 で全画面"},
     {"levels.back", "メニュー"},
     {"levels.headline", "レベル{{n}}"},
     {"levels.loading", "読み込み中 …"},

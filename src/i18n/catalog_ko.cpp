@@ -82,6 +82,8 @@ const Entry kEntries_ko[kEntryCount] = {
     {"handicap.no_queen", "상대: 퀸 없음"},
     {"handicap.no_queen_minus_rook", "상대: 퀸과 룩 하나 없음"},
     {"handicap.no_queen_no_knights", "상대: 퀸과 나이트 없음"},
+    {"keys.board", "보드: 화살표와 Enter, 드래그 또는 수 입력 (e2e4, Ng1f3) · Ctrl+Z 무르기 · Ctrl+H 힌트"},
+    {"keys.screens", "키: Tab 또는 화살표로 이동 · Enter 또는 스페이스로 선택 · Esc 뒤로 · F11 전체 화면"},
     {"levels.back", "메뉴"},
     {"levels.headline", "레벨 {{n}}"},
     {"levels.loading", "불러오는 중 …"},

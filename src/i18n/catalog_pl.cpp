@@ -82,6 +82,8 @@ const Entry kEntries_pl[kEntryCount] = {
     {"handicap.no_queen", "Przeciwnik: bez hetmana"},
     {"handicap.no_queen_minus_rook", "Przeciwnik: bez hetmana i jednej wieży"},
     {"handicap.no_queen_no_knights", "Przeciwnik: bez hetmana i skoczków"},
+    {"keys.board", "Szachownica: strzałki i Enter, przeciąganie lub wpisanie ruchu (e2e4, Ng1f3) · Ctrl+Z cofnij · Ctrl+H podpowiedź"},
+    {"keys.screens", "Klawisze: Tab lub strzałki przechodzą · Enter lub spacja wybierają · Esc wstecz · F11 pełny ekran"},
     {"levels.back", "Menu"},
     {"levels.headline", "Poziom {{n}}"},
     {"levels.loading", "Wczytywanie…"},

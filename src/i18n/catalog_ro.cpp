@@ -82,6 +82,8 @@ const Entry kEntries_ro[kEntryCount] = {
     {"handicap.no_queen", "Adversar: fără regină"},
     {"handicap.no_queen_minus_rook", "Adversar: fără regină și fără un turn"},
     {"handicap.no_queen_no_knights", "Adversar: fără regină și fără cai"},
+    {"keys.board", "Tablă: săgeți și Enter, trage sau tastează o mutare (e2e4, Ng1f3) · Ctrl+Z anulează · Ctrl+H indiciu"},
+    {"keys.screens", "Taste: Tab sau săgeți pentru navigare · Enter sau Spațiu pentru alegere · Esc înapoi · F11 ecran complet"},
     {"levels.back", "Meniu"},
     {"levels.headline", "Nivelul {{n}}"},
     {"levels.loading", "Se încarcă…"},

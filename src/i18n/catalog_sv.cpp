@@ -82,6 +82,8 @@ const Entry kEntries_sv[kEntryCount] = {
     {"handicap.no_queen", "Motståndare: utan dam"},
     {"handicap.no_queen_minus_rook", "Motståndare: utan dam och ett torn"},
     {"handicap.no_queen_no_knights", "Motståndare: utan dam och springare"},
+    {"keys.board", "Bräde: pilar och Enter, dra eller skriv ett drag (e2e4, Ng1f3) · Ctrl+Z ångra · Ctrl+H tips"},
+    {"keys.screens", "Tangenter: Tab eller pilar flyttar · Enter eller mellanslag väljer · Esc tillbaka · F11 helskärm"},
     {"levels.back", "Meny"},
     {"levels.headline", "Nivå {{n}}"},
     {"levels.loading", "Laddar…"},

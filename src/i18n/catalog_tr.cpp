@@ -82,6 +82,8 @@ const Entry kEntries_tr[kEntryCount] = {
     {"handicap.no_queen", "Rakip: vezir yok"},
     {"handicap.no_queen_minus_rook", "Rakip: vezir yok, bir kale eksik"},
     {"handicap.no_queen_no_knights", "Rakip: vezir ve at yok"},
+    {"keys.board", "Tahta: oklar ve Enter, sürükle ya da hamle yaz (e2e4, Ng1f3) · Ctrl+Z geri al · Ctrl+H ipucu"},
+    {"keys.screens", "Tuşlar: Tab veya oklar gezinir · Enter veya Boşluk seçer · Esc geri · F11 tam ekran"},
     {"levels.back", "Menü"},
     {"levels.headline", "Seviye {{n}}"},
     {"levels.loading", "yükleniyor …"},

@@ -82,6 +82,8 @@ const Entry kEntries_zh[kEntryCount] = {
     {"handicap.no_queen", "对手：无后"},
     {"handicap.no_queen_minus_rook", "对手：无后，少一车"},
     {"handicap.no_queen_no_knights", "对手：无后无马"},
+    {"keys.board", "棋盘：方向键和 Enter、拖动，或输入着法 (e2e4, Ng1f3) · Ctrl+Z 悔棋 · Ctrl+H 提示"},
+    {"keys.screens", "按键：Tab 或方向键移动 · Enter 或空格键选择 · Esc 返回 · F11 全屏"},
     {"levels.back", "菜单"},
     {"levels.headline", "第{{n}}关"},
     {"levels.loading", "加载中 …"},

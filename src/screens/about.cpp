@@ -73,7 +73,8 @@ double link(Ctx& ctx, double cx, double y, const std::string& text, const std::s
     style.alpha = ctx.hover(hit) ? 0.8 : 1.0;
     drawTextCentered(ctx.cr, cx, y, text, style);
     drawLine(ctx.cr, hit.x, hit.bottom(), hit.right(), hit.bottom(), 1.0, kAccent, style.alpha);
-    if (ctx.takeClick(hit)) openUrl(target);
+    const bool chosen = focusStop(ctx, hit, ctx.s(4));
+    if (ctx.takeClick(hit) || chosen) openUrl(target);
     return y + th + size / 2;
 }
 

@@ -54,6 +54,7 @@ public:
 
 private:
     void pageChips(Ctx& ctx, double headerH);
+    void cardKeys(Ctx& ctx, int firstCard, int cols, int active);
     void levelCard(Ctx& ctx, const Rect& r, int level, bool isNext, int stars);
 
     int page_ = -1;  // 0..9; chosen from the frontier level on the first frame
@@ -82,13 +83,15 @@ void LevelSelectScreen::update(Ctx& ctx) {
     const double cardW = (w - 2 * margin - (cols - 1) * gap) / cols;
     // Never taller than 1.3 times the width, however much room there is.
     const double cardH = std::min((ctx.h - ctx.s(34) - top - (rows - 1) * gap) / rows, 1.3 * cardW);
+    cardKeys(ctx, ctx.focus.count + 1, cols, active);
 
     for (int i = 0; i < kPerPage; ++i) {
         const int level = page_ * kPerPage + i + 1;
         if (level > levels::kTotalLevels) break;
         const Rect r{margin + (i % cols) * (cardW + gap), top + (i / cols) * (cardH + gap), cardW, cardH};
         levelCard(ctx, r, level, level == active, starsOf(level));
-        if (ctx.takeClick(r)) {
+        const bool chosen = focusStop(ctx, r, ctx.s(10));
+        if (ctx.takeClick(r) || chosen) {
             store::clearGame();
             GameState game;
             game.kind = ScreenKind::Playing;
@@ -99,6 +102,35 @@ void LevelSelectScreen::update(Ctx& ctx) {
         }
     }
     footer(ctx, ctx.h);
+}
+
+// PageUp and PageDown turn the page; the arrows walk over the cards in the
+// grid and on into the neighbouring pages. Before any key was used the first
+// arrow lands on the frontier level's card.
+void LevelSelectScreen::cardKeys(Ctx& ctx, int firstCard, int cols, int active) {
+    Input& in = ctx.in;
+    const int turn = in.takeKey(SDLK_PAGEDOWN) - in.takeKey(SDLK_PAGEUP);
+    page_ = std::clamp(page_ + turn, 0, kPages - 1);
+    int idx = ctx.focus.current - firstCard;
+    const bool onCard = ctx.focus.visible && idx >= 0 && idx < kPerPage;
+    const bool arrows =
+        in.hasKey(SDLK_LEFT) || in.hasKey(SDLK_RIGHT) || in.hasKey(SDLK_UP) || in.hasKey(SDLK_DOWN);
+    if (!arrows || (ctx.focus.visible && !onCard)) return;
+    const int dx = in.takeKey(SDLK_RIGHT) - in.takeKey(SDLK_LEFT);
+    const int dy = in.takeKey(SDLK_DOWN) - in.takeKey(SDLK_UP);
+    if (!onCard) {
+        const bool frontierHere = (active - 1) / kPerPage == page_;
+        ctx.setFocus(firstCard + (frontierHere ? (active - 1) % kPerPage : 0));
+        return;
+    }
+    idx += dx + dy * cols;
+    while (idx < 0) {
+        if (page_ == 0) idx = 0; else { --page_; idx += kPerPage; }
+    }
+    while (idx >= kPerPage) {
+        if (page_ == kPages - 1) idx = kPerPage - 1; else { ++page_; idx -= kPerPage; }
+    }
+    ctx.setFocus(firstCard + idx);
 }
 
 // A row of ten chips "1–10" … "91–100"; a click shows that page in this same frame.
