@@ -147,6 +147,10 @@ void AboutScreen::update(Ctx& ctx) {
         licenses.kind = ScreenKind::Licenses;
         Game::instance().push(licenses);
     }
+    // The keys that drive every screen, under the button.
+    TextStyle keys = line(s(11), kMuted, false);
+    keys.maxWidth = ctx.w - ctx.s(32);
+    drawTextCentered(cr, cx, ctx.h - s(13), i18n::tr("keys.screens"), keys);
 }
 
 }  // namespace

@@ -819,6 +819,12 @@ void PlayingScreen::historyList(Ctx& ctx, const Rect& box) {
     cairo_save(cr);
     cairo_rectangle(cr, area.x, area.y, area.w, area.h);
     cairo_clip(cr);
+    if (history_.empty()) {
+        // Until the first move the empty list says how to move without a mouse.
+        TextStyle help = textStyle(ctx.s(11), false, kMuted);
+        help.wrapWidth = area.w - ctx.s(16);
+        drawText(cr, area.x + ctx.s(8), area.y + ctx.s(4), i18n::tr("keys.board"), help);
+    }
     const int first = std::max(static_cast<int>(histScroll_ / rowH), 0);
     for (int i = first; i < static_cast<int>(history_.size()); ++i) {
         const double top = area.y + i * rowH - histScroll_;
