@@ -493,7 +493,9 @@ void PlayingScreen::boardKeys(Ctx& ctx, const BoardView& view) {
     const int file = std::clamp(cursor_ % 8 + sign * dx, 0, 7);
     const int rank = std::clamp(cursor_ / 8 + sign * dy, 0, 7);
     cursor_ = file + 8 * rank;
-    if (choose > 0 && !board_.isFinished && playerToMove()) chooseSquare(cursor_);
+    if (choose == 0) return;
+    ctx.focus.activated = boardFocus_;
+    if (!board_.isFinished && playerToMove()) chooseSquare(cursor_);
 }
 
 // Letters, digits and the hyphen build a typed move; Backspace takes one back.

@@ -160,6 +160,7 @@ void Game::resetTo(const GameState& state) {
 
 void Game::update(Ctx& ctx) {
     ensureScreen();
+    ctx.beginFocusFrame();
     // Another screen starts with the focus on its first control; the same
     // screen rebuilt (a language change) keeps it.
     if (top().kind != focusKind_ || depth() != focusDepth_) {
@@ -167,7 +168,6 @@ void Game::update(Ctx& ctx) {
         focusDepth_ = depth();
         ctx.focus.current = ctx.focus.visible ? 1 : 0;
     }
-    ctx.beginFocusFrame();
     if (screen_) screen_->update(ctx);
     ctx.endFocusFrame();
 }
