@@ -539,7 +539,7 @@ TEST_F(PlayingScreenTest, StalemateIsADrawThatRecordsNothingButClearsTheSave) {
     EXPECT_EQ(1, store::unlockedLevel());
 }
 
-TEST_F(PlayingScreenTest, CheckTurnsTheBannerRedAndIllegalClicksChangeNothing) {
+TEST_F(PlayingScreenTest, CheckTurnsTheBannerRedAndIllegalMovesChangeNothing) {
     Harness h(1280, 720, kStep);
     const std::string fen = "4k3/8/8/8/8/8/4r3/R3K3 w - - 0 1";
     savePosition(6, fen, 3);
@@ -550,10 +550,39 @@ TEST_F(PlayingScreenTest, CheckTurnsTheBannerRedAndIllegalClicksChangeNothing) {
     clickSquare(h, "d4");
     clickSquare(h, "a1");
     clickSquare(h, "a7");
+
+    // The same move dragged: the rook follows the pointer and leaves a1 empty meanwhile.
+    const ui::Rect a1 = ui::squareRect(view(h), chess::squareFromName("a1"));
+    const ui::Rect a4 = ui::squareRect(view(h), chess::squareFromName("a4"));
+    const ui::Rect a7 = ui::squareRect(view(h), chess::squareFromName("a7"));
+    const auto inner = [](const ui::Rect& r) { return ui::Rect{r.x + 0.25 * r.w, r.y + 0.25 * r.h, 0.5 * r.w, 0.5 * r.h}; };
+    h.capture();
+    const std::vector<std::uint32_t> rookAtRest = h.region(inner(a1));
+    const std::vector<std::uint32_t> emptyA4 = h.region(inner(a4));
+    h.press(a1.cx(), a1.cy());
+    h.moveTo(a4.cx(), a4.cy());
+    h.capture();
+    EXPECT_NE(rookAtRest, h.region(inner(a1)));
+    EXPECT_NE(emptyA4, h.region(inner(a4)));
+    h.dragTo(a7.cx(), a7.cy());
+    h.release();
+    h.capture();
+    EXPECT_EQ(rookAtRest, h.region(inner(a1))) << "put back";
+
+    // Typed: the same move, and a legal move under the wrong piece letter.
+    for (char c : std::string("a1a7")) h.key(c);
+    h.key(SDLK_n, KMOD_LSHIFT);
+    for (char c : std::string("e1d1")) h.key(c);
     h.run(2.5);
     EXPECT_EQ(fen, store::savedGame().fen);
     EXPECT_TRUE(store::savedGame().history.empty());
     EXPECT_EQ(3, store::savedGame().moves);
+
+    // With the right letter the king takes the rook.
+    h.key(SDLK_k, KMOD_LSHIFT);
+    for (char c : std::string("e1xe2")) h.key(c);
+    ASSERT_EQ(1u, store::savedGame().history.size());
+    EXPECT_EQ("4k3/8/8/8/8/8/4K3/R7 b - - 0 1", store::savedGame().fen);
 }
 
 // ---- layouts -------------------------------------------------------------------------------
