@@ -263,7 +263,10 @@ protected:
 
 // ---- a whole game ----------------------------------------------------------------
 
-class WholeGameTest : public PlayingScreenTest, public ::testing::WithParamInterface<Method> {};
+class WholeGameTest : public PlayingScreenTest, public ::testing::WithParamInterface<Method> {
+protected:
+    void TearDown() override { method_ = Method::Click; }
+};
 
 TEST_P(WholeGameTest, LevelOneFromTheDiceToTheSolvedScreen) {
     method_ = GetParam();
@@ -311,7 +314,6 @@ TEST_P(WholeGameTest, LevelOneFromTheDiceToTheSolvedScreen) {
     ASSERT_EQ(1u, store::solves().size());
     EXPECT_EQ(solved.finalFen, store::solves()[0].finalFen);
     EXPECT_GE(store::unlockedLevel(), 2);
-    method_ = Method::Click;
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, WholeGameTest, ::testing::Values(Method::Click, Method::Drag, Method::Keyboard),

@@ -124,13 +124,13 @@ void LevelSelectScreen::cardKeys(Ctx& ctx, int firstCard, int cols, int active) 
         return;
     }
     idx += dx + dy * cols;
-    while (idx < 0) {
-        if (page_ == 0) idx = 0; else { --page_; idx += kPerPage; }
+    // Past the first or last card of a page the walk goes on in the next one.
+    const int shift = idx < 0 ? -1 : idx >= kPerPage ? 1 : 0;
+    if (page_ + shift >= 0 && page_ + shift < kPages) {
+        page_ += shift;
+        idx -= shift * kPerPage;
     }
-    while (idx >= kPerPage) {
-        if (page_ == kPages - 1) idx = kPerPage - 1; else { ++page_; idx -= kPerPage; }
-    }
-    ctx.setFocus(firstCard + idx);
+    ctx.setFocus(firstCard + std::clamp(idx, 0, kPerPage - 1));
 }
 
 // A row of ten chips "1–10" … "91–100"; a click shows that page in this same frame.

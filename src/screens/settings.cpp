@@ -105,7 +105,7 @@ void SettingsScreen::update(Ctx& ctx) {
 void SettingsScreen::keepFocusInView(const Ctx& ctx, const Rect& col, double contentH) {
     if (!ctx.focus.visible) return;
     const Rect& r = ctx.focus.rect;
-    if (r.h <= 0 || r.h > col.h || r.y < col.y - contentH || r.bottom() > col.bottom() + contentH) return;
+    if (r.h <= 0 || r.h > col.h) return;
     const double maxScroll = std::max(contentH - col.h, 0.0);
     if (r.y < col.y) scroll_ = std::clamp(scroll_ - (col.y - r.y) - ctx.s(8), 0.0, maxScroll);
     if (r.bottom() > col.bottom()) scroll_ = std::clamp(scroll_ + (r.bottom() - col.bottom()) + ctx.s(8), 0.0, maxScroll);
