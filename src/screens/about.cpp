@@ -147,10 +147,10 @@ void AboutScreen::update(Ctx& ctx) {
         licenses.kind = ScreenKind::Licenses;
         Game::instance().push(licenses);
     }
-    // The keys that drive every screen, under the button.
-    TextStyle keys = line(s(11), kMuted, false);
+    // The keys that drive every screen, under the button, never too small to read.
+    TextStyle keys = line(std::max(s(11), 9.0), kMuted, false);
     keys.maxWidth = ctx.w - ctx.s(32);
-    drawTextCentered(cr, cx, ctx.h - s(13), i18n::tr("keys.screens"), keys);
+    drawTextCentered(cr, cx, std::min(button.bottom() + s(16), ctx.h - s(13)), i18n::tr("keys.screens"), keys);
 }
 
 }  // namespace
