@@ -1,7 +1,9 @@
 // Getting around: splash, menu, level select and result screens, and the way
 // back from every page, driven through the real frame loop: scripted clicks
 // and keys, the stack they leave behind, and a few pixels of the composed frame.
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/levels.h"
 #include "screens_support.h"
@@ -323,6 +325,163 @@ TEST_F(NavigationTest, BackAndEscapeReturnToTheMenuWithoutWritingProgress) {
     EXPECT_EQ(saves, savesOnDisk());  // sealed with a fresh nonce on any write
     EXPECT_TRUE(store::savedGame().valid);
     EXPECT_EQ(8, store::unlockedLevel());
+}
+
+// ---- keyboard ----------------------------------------------------------------------
+
+// Tab i times from a fresh screen and Enter: the i-th control takes it. The
+// counts are the controls a player sees, in reading order.
+struct FocusCase {
+    ScreenKind kind;
+    int controls;
+    const char* what;
+    std::vector<int> noEnter = {};  // controls that Enter leaves alone
+};
+
+TEST_F(NavigationTest, TabReachesEveryControlOfEveryScreenAndEnterPressesIt) {
+    const FocusCase cases[] = {
+        {ScreenKind::Menu, 6, "five entries and Quit"},
+        {ScreenKind::LevelSelect, 21, "Back, ten page chips, ten cards"},
+        {ScreenKind::Gallery, 1, "Back (no wins yet)"},
+        {ScreenKind::Settings, 29, "Back, two switches, two sliders, 23 languages, Delete", {4, 5}},
+        {ScreenKind::About, 7, "Back, five links, Licenses"},
+        {ScreenKind::Licenses, 1, "Back"},
+        {ScreenKind::Solved, 3, "Next level, Again, Menu"},
+        {ScreenKind::Playing, 4, "the board, Back, Undo (disabled before a move), Hint", {3}},
+    };
+    Harness h(860, 560);
+    for (const FocusCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Opened afresh, with the mouse just moved, and Tabbed to control `id`.
+        auto openAt = [&](int id) {
+            SetUp();
+            saveGameOfLevel(3, 5);  // the playing screen resumes it, past the dice
+            ui::GameState state = stateOf(c.kind, 3);
+            state.resume = true;
+            state.outcome = ui::Outcome::Loss;
+            h.moveTo(h.clock(), 1);
+            openOverMenu(h, stateOf(ScreenKind::Menu));
+            game().push(state);
+            h.frame();
+            EXPECT_EQ(c.controls, h.ctx().focus.lastCount);
+            EXPECT_FALSE(h.ctx().focus.visible) << "no ring before a key";
+            for (int i = 0; i < id; ++i) h.queueKey(SDLK_TAB);  // all in one frame
+            h.frame();
+        };
+        openAt(0);
+        for (int id = 1; id <= c.controls; ++id) {
+            h.key(SDLK_TAB);  // the first one only shows the ring on control 1
+            EXPECT_EQ(id, h.ctx().focus.current);
+            h.key(SDLK_RETURN);
+            const bool inert = std::find(c.noEnter.begin(), c.noEnter.end(), id) != c.noEnter.end();
+            EXPECT_EQ(inert ? 0 : id, h.ctx().focus.activated) << "control " << id;
+            // A control that led elsewhere or opened a dialog: back to where it was.
+            if (topKind() != c.kind || game().depth() != 2 || (c.kind == ScreenKind::Settings && id == c.controls)) {
+                openAt(id);
+            }
+        }
+    }
+    i18n::setLanguage("en");
+}
+
+// What Tab, Shift+Tab, the arrows and Enter do on the menu, and that the ring
+// shows only after a key and goes away when the mouse moves.
+TEST_F(NavigationTest, MenuFocusRingFollowsKeysAndGivesWayToTheMouse) {
+    Harness h(1280, 720);
+    openOverMenu(h, stateOf(ScreenKind::Menu));
+    game().resetTo(stateOf(ScreenKind::Menu));
+    h.frame();
+    const ui::Rect all{0, 0, h.w(), h.h()};
+    h.capture();
+    EXPECT_EQ(0, h.countNear(all, ui::kWidgetFocus, 16));
+    h.key(SDLK_DOWN);  // shows the ring on the first entry
+    h.capture();
+    EXPECT_GT(h.countNear(all, ui::kWidgetFocus, 16), 500);
+    const struct {
+        SDL_Keycode key;
+        Uint16 mod;
+        int focus;
+    } steps[] = {{SDLK_TAB, KMOD_NONE, 2}, {SDLK_DOWN, KMOD_NONE, 3}, {SDLK_RIGHT, KMOD_NONE, 4},
+                 {SDLK_UP, KMOD_NONE, 3},  {SDLK_TAB, KMOD_LSHIFT, 2}, {SDLK_LEFT, KMOD_NONE, 1},
+                 {SDLK_UP, KMOD_NONE, 6}};  // wraps round to Quit
+    for (const auto& step : steps) {
+        h.key(step.key, step.mod);
+        EXPECT_EQ(step.focus, h.ctx().focus.current);
+    }
+    h.moveTo(100, 100);
+    h.capture();
+    EXPECT_EQ(0, h.countNear(all, ui::kWidgetFocus, 16)) << "the mouse moved";
+    h.key(SDLK_TAB);  // back where it was, then on to the first entry
+    h.key(SDLK_TAB);
+    h.key(SDLK_SPACE);
+    h.frame();
+    EXPECT_EQ(ScreenKind::LevelSelect, topKind());
+}
+
+// PageUp and PageDown turn pages; the first arrow lands on the frontier card,
+// the arrows walk the grid into the next page, and Enter starts that level.
+TEST_F(NavigationTest, LevelSelectPagesAndCardsFromTheKeyboard) {
+    Harness h(1280, 720);  // five columns
+    store::advanceUnlockedLevel(14);
+    openOverMenu(h, stateOf(ScreenKind::LevelSelect));
+    const int firstCard = 12;  // after Back and the ten chips
+    const struct {
+        SDL_Keycode key;
+        int focus;
+        const char* why;
+    } steps[] = {
+        {SDLK_PAGEDOWN, 0, "page 3, no ring yet"}, {SDLK_PAGEUP, 0, "page 2 again"},
+        {SDLK_RIGHT, 3, "the frontier, level 14"}, {SDLK_DOWN, 8, "one row down: 19"},
+        {SDLK_RIGHT, 9, "20"},                     {SDLK_RIGHT, 0, "21, first card of the next page"},
+        {SDLK_UP, 5, "a row up from 21 is 16, back on page 2"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.why);
+        h.key(step.key);
+        if (step.focus > 0) {
+            EXPECT_EQ(firstCard + step.focus, h.ctx().focus.current);
+        }
+    }
+    h.key(SDLK_RETURN);
+    h.frame();
+    EXPECT_EQ(ScreenKind::Playing, topKind());
+    EXPECT_EQ(16, game().top().level);
+}
+
+// Settings from the keyboard: a switch, a slider in 5 % steps and to its ends,
+// and the delete dialog cancelled with Escape and confirmed with Enter.
+TEST_F(NavigationTest, SettingsSwitchSliderAndDialogFromTheKeyboard) {
+    Harness h(1280, 720);
+    store::advanceUnlockedLevel(9);
+    openOverMenu(h, stateOf(ScreenKind::Settings));
+    auto focusOn = [&](int id) {
+        while (h.ctx().focus.current != id || !h.ctx().focus.visible) h.key(SDLK_TAB);
+    };
+    focusOn(2);
+    h.key(SDLK_SPACE);
+    EXPECT_TRUE(store::settings().flipBoard);
+    focusOn(4);
+    const struct {
+        SDL_Keycode key;
+        double volume;
+    } slides[] = {{SDLK_RIGHT, 0.15}, {SDLK_RIGHT, 0.2}, {SDLK_LEFT, 0.15}, {SDLK_END, 1.0},
+                  {SDLK_RIGHT, 1.0},  {SDLK_HOME, 0.0},  {SDLK_LEFT, 0.0}};
+    for (const auto& slide : slides) {
+        h.key(slide.key);
+        EXPECT_EQ(slide.volume, store::settings().musicVolume);
+        EXPECT_EQ(4, h.ctx().focus.current) << "Left and Right stay on the slider";
+    }
+    EXPECT_EQ(0.0, storedJson("settings.dat")["musicVolume"].asNumber(-1));
+    h.key(SDLK_DOWN);
+    EXPECT_EQ(0.75, store::settings().sfxVolume) << "Up and Down leave the slider untouched";
+
+    focusOn(29);  // Delete progress
+    for (SDL_Keycode answer : {SDLK_ESCAPE, SDLK_RETURN}) {
+        h.key(SDLK_RETURN);  // opens the dialog
+        h.key(answer);
+        EXPECT_EQ(ScreenKind::Settings, topKind());
+        EXPECT_EQ(answer == SDLK_RETURN ? 1 : 9, store::unlockedLevel());
+    }
 }
 
 // ---- solved ------------------------------------------------------------------------

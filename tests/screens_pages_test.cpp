@@ -264,6 +264,11 @@ TEST_F(PagesTest, SettingsVolumeFollowsTheDragAndIsSavedOnlyOnRelease) {
     const std::string afterRelease = fileBytes(settingsFile());
     h.run(0.1);
     EXPECT_EQ(fileBytes(settingsFile()), afterRelease) << "saved once, not on every idle frame";
+
+    // A click whose press and release fall into one frame sets and saves the volume too.
+    h.click(kColumnX + 0.25 * kColumnW, kMusicSliderY);
+    EXPECT_EQ(0.25, store::settings().musicVolume);
+    EXPECT_EQ(0.25, storedJson("settings.dat")["musicVolume"].asNumber(0));
 }
 
 TEST_F(PagesTest, SettingsDialogBlocksEscapeAndEverythingBehindIt) {

@@ -92,6 +92,19 @@ bool bannerIs(const Harness& h, std::uint32_t rgb) {
 bool diceShown(const Harness& h) { return channel(h.pixel(boardArea(h).cx(), 2), 16) < 0xC0; }
 
 void clickSquare(Harness& h, chess::Sq sq) { h.click(ui::squareRect(view(h), sq)); }
+
+// A drag from one square to another, passing between them, released over `to`.
+void dragSquare(Harness& h, chess::Sq from, chess::Sq to) {
+    const ui::Rect a = ui::squareRect(view(h), from);
+    const ui::Rect b = ui::squareRect(view(h), to);
+    h.press(a.cx(), a.cy());
+    h.dragTo((a.cx() + b.cx()) / 2 + 1, (a.cy() + b.cy()) / 2 + 1);
+    h.dragTo(b.cx(), b.cy());
+    h.release();
+}
+
+// How the player's moves are made.
+enum class Method { Click, Drag, Keyboard };
 void clickSquare(Harness& h, const char* name) { clickSquare(h, chess::squareFromName(name)); }
 
 // Squares of the board whose corner shows the hint's magenta.
@@ -155,17 +168,55 @@ protected:
         return false;
     }
 
-    // White's move by the engine's own suggestion, clicked on the board;
+    // White's move by the engine's own suggestion, made by method_;
     // returns the position after it.
     static chess::Board playSuggested(Harness& h, const std::string& fen) {
         chess::Board position = chess::Board::fromFen(fen);
         chess::Move m;
         EXPECT_TRUE(chess::suggest(position, 3, [] { return 0.5; }, &m));
-        clickSquare(h, m.from);
-        clickSquare(h, m.to);
+        switch (method_) {
+            case Method::Click:
+                clickSquare(h, m.from);
+                clickSquare(h, m.to);
+                break;
+            case Method::Drag: dragSquare(h, m.from, m.to); break;
+            case Method::Keyboard: keyboardMove(h, position, m); break;
+        }
         position.makeMove(m.from, m.to);
         return position;
     }
+
+    // Moves from the keyboard, typed and with the cursor in turn; typed
+    // moves alternate between the plain, hyphenated and piece-letter forms.
+    static void keyboardMove(Harness& h, const chess::Board& position, const chess::Move& m) {
+        static int count = 0;
+        const int n = count++;
+        if (n % 2 == 0) {
+            std::string text = chess::squareName(m.from) + (n % 4 == 2 ? "-" : "") + chess::squareName(m.to);
+            for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const char kind = chess::kindOf(position.at(m.from));
+            if (n % 8 == 4 && kind != 'P') h.key(std::tolower(kind), KMOD_LSHIFT);  // a capital piece letter
+            for (char c : text) h.key(c);
+            cursor_ = m.to;
+            return;
+        }
+        if (!h.ctx().focus.visible) {
+            h.key(SDLK_UP);  // the first key only shows the cursor
+            if (cursor_ == -1) cursor_ = position.kingSquare(chess::Color::White);
+        }
+        walkCursor(h, m.from);
+        h.key(SDLK_RETURN);
+        walkCursor(h, m.to);
+        h.key(SDLK_SPACE);
+    }
+    static void walkCursor(Harness& h, chess::Sq to) {
+        for (; cursor_ % 8 < to % 8; ++cursor_) h.key(SDLK_RIGHT);
+        for (; cursor_ % 8 > to % 8; --cursor_) h.key(SDLK_LEFT);
+        for (; cursor_ / 8 < to / 8; cursor_ += 8) h.key(SDLK_UP);
+        for (; cursor_ / 8 > to / 8; cursor_ -= 8) h.key(SDLK_DOWN);
+    }
+    static inline Method method_ = Method::Click;
+    static inline chess::Sq cursor_ = -1;  // where the screen's keyboard cursor stands
 
     static bool onSolvedScreen() { return topKind() == ScreenKind::Solved; }
 
@@ -213,17 +264,28 @@ protected:
 
 // ---- a whole game ----------------------------------------------------------------
 
-TEST_F(PlayingScreenTest, LevelOneFromTheDiceToTheSolvedScreen) {
+class WholeGameTest : public PlayingScreenTest, public ::testing::WithParamInterface<Method> {
+protected:
+    void TearDown() override { method_ = Method::Click; }
+};
+
+TEST_P(WholeGameTest, LevelOneFromTheDiceToTheSolvedScreen) {
+    method_ = GetParam();
+    cursor_ = -1;
     Harness h(1280, 720, kStep);
+    auto continueDice = [&] {
+        if (method_ == Method::Keyboard) h.key(SDLK_RETURN);
+        else h.click(continueButton(h));
+    };
     open(h, 1, false, 4242, Roll::Tie);  // a tie: the player opens with White
     EXPECT_FALSE(store::savedGame().valid) << "a game in the dice phase is not saved";
     // The Continue button only exists once the dice have settled after 1.4 s.
     h.run(1.0);
-    h.click(continueButton(h));
+    continueDice();
     h.capture();
     EXPECT_TRUE(diceShown(h));
     h.run(0.5);
-    h.click(continueButton(h));
+    continueDice();
     h.capture();
     EXPECT_FALSE(diceShown(h));
 
@@ -263,6 +325,13 @@ TEST_F(PlayingScreenTest, LevelOneFromTheDiceToTheSolvedScreen) {
     EXPECT_EQ(kept.startFen, solved.startFen);
     EXPECT_EQ(kept.playedMoves, solved.playedMoves);
 }
+
+INSTANTIATE_TEST_SUITE_P(Methods, WholeGameTest, ::testing::Values(Method::Click, Method::Drag, Method::Keyboard),
+                         [](const auto& info) {
+                             return std::string(info.param == Method::Click  ? "Clicks"
+                                                : info.param == Method::Drag ? "Drags"
+                                                                             : "KeyboardOnly");
+                         });
 
 // ---- leaving and resuming ----------------------------------------------------------
 
@@ -374,15 +443,15 @@ TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherEvenDuringItsSl
 
     // While the computer thinks neither Undo nor Ctrl+Z do anything.
     h.click(undoButton(h));
-    h.key(SDLK_z, true);
+    h.key(SDLK_z, KMOD_LCTRL);
     EXPECT_EQ(1u, store::savedGame().history.size());
     ASSERT_TRUE(waitForSavedHistory(h, 2));
     const store::SavedGame afterReply = store::savedGame();
 
-    // Second player move, then undo with Ctrl+Z once the reply is in.
+    // Second player move, then undo with a Ctrl+Z tap (Ctrl let go within the frame).
     playSuggested(h, afterReply.fen);
     ASSERT_TRUE(waitForSavedHistory(h, 4));
-    h.key(SDLK_z, true);
+    h.key(SDLK_z, KMOD_LCTRL);
     EXPECT_EQ(afterReply.fen, store::savedGame().fen);
     EXPECT_EQ(2u, store::savedGame().history.size());
     EXPECT_EQ(1, store::savedGame().moves);
@@ -390,7 +459,7 @@ TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherEvenDuringItsSl
 
     // Undo button and Ctrl+Z in the same frame undo once.
     h.queueClick(undoButton(h).cx(), undoButton(h).cy());
-    h.queueKey(SDLK_z, true);
+    h.queueKey(SDLK_z, KMOD_LCTRL);
     h.frame();
     EXPECT_EQ(start, store::savedGame().fen);
     EXPECT_TRUE(store::savedGame().history.empty());
@@ -426,7 +495,7 @@ TEST_F(PlayingScreenTest, UndoInAResumedGameEndingOnThePlayersOwnMoveTakesBackOn
     fen.replace(fen.find(" b "), 3, " w ");
     savePosition(52, fen, 2, history, 30000);
     open(h, 52, true, 0);
-    h.key(SDLK_z, true);
+    h.key(SDLK_z, KMOD_LCTRL);
     const store::SavedGame& saved = store::savedGame();
     EXPECT_EQ(2u, saved.history.size());
     EXPECT_EQ(history[1].fen, saved.fen);
@@ -489,7 +558,7 @@ TEST_F(PlayingScreenTest, StalemateIsADrawThatRecordsNothingButClearsTheSave) {
     EXPECT_EQ(1, store::unlockedLevel());
 }
 
-TEST_F(PlayingScreenTest, CheckTurnsTheBannerRedAndIllegalClicksChangeNothing) {
+TEST_F(PlayingScreenTest, CheckTurnsTheBannerRedAndIllegalMovesChangeNothing) {
     Harness h(1280, 720, kStep);
     const std::string fen = "4k3/8/8/8/8/8/4r3/R3K3 w - - 0 1";
     savePosition(6, fen, 3);
@@ -500,10 +569,39 @@ TEST_F(PlayingScreenTest, CheckTurnsTheBannerRedAndIllegalClicksChangeNothing) {
     clickSquare(h, "d4");
     clickSquare(h, "a1");
     clickSquare(h, "a7");
+
+    // The same move dragged: the rook follows the pointer and leaves a1 empty meanwhile.
+    const ui::Rect a1 = ui::squareRect(view(h), chess::squareFromName("a1"));
+    const ui::Rect a4 = ui::squareRect(view(h), chess::squareFromName("a4"));
+    const ui::Rect a7 = ui::squareRect(view(h), chess::squareFromName("a7"));
+    const auto inner = [](const ui::Rect& r) { return ui::Rect{r.x + 0.25 * r.w, r.y + 0.25 * r.h, 0.5 * r.w, 0.5 * r.h}; };
+    h.capture();
+    const std::vector<std::uint32_t> rookAtRest = h.region(inner(a1));
+    const std::vector<std::uint32_t> emptyA4 = h.region(inner(a4));
+    h.press(a1.cx(), a1.cy());
+    h.moveTo(a4.cx(), a4.cy());
+    h.capture();
+    EXPECT_NE(rookAtRest, h.region(inner(a1)));
+    EXPECT_NE(emptyA4, h.region(inner(a4)));
+    h.dragTo(a7.cx(), a7.cy());
+    h.release();
+    h.capture();
+    EXPECT_EQ(rookAtRest, h.region(inner(a1))) << "put back";
+
+    // Typed: the same move, and a legal move under the wrong piece letter.
+    for (char c : std::string("a1a7")) h.key(c);
+    h.key(SDLK_n, KMOD_LSHIFT);
+    for (char c : std::string("e1d1")) h.key(c);
     h.run(2.5);
     EXPECT_EQ(fen, store::savedGame().fen);
     EXPECT_TRUE(store::savedGame().history.empty());
     EXPECT_EQ(3, store::savedGame().moves);
+
+    // With the right letter the king takes the rook.
+    h.key(SDLK_k, KMOD_LSHIFT);
+    for (char c : std::string("e1xe2")) h.key(c);
+    ASSERT_EQ(1u, store::savedGame().history.size());
+    EXPECT_EQ("4k3/8/8/8/8/8/4K3/R7 b - - 0 1", store::savedGame().fen);
 }
 
 // ---- layouts -------------------------------------------------------------------------------

@@ -120,7 +120,6 @@ public:
     void frameAt(double t) {
         clock_ = t;
         if (loop_) quit_ = !loop_->runFrame() || quit_;
-        pointer_.ctrl = false;  // held for the frame that sees the key only
     }
     void frame() { frameAt(clock_ + step_); }
     void run(double seconds) {
@@ -158,16 +157,17 @@ public:
         pushButton(SDL_MOUSEBUTTONUP);
         frame();
     }
-    void queueKey(SDL_Keycode code, bool ctrl = false) {
+    // A key-down event with its modifiers. The modifiers live in the event
+    // only: like a quick tap, they are let go before the frame samples them.
+    void queueKey(SDL_Keycode code, Uint16 mod = KMOD_NONE) {
         SDL_Event e{};
         e.type = SDL_KEYDOWN;
         e.key.keysym.sym = code;
-        e.key.keysym.mod = ctrl ? KMOD_LCTRL : KMOD_NONE;
+        e.key.keysym.mod = mod;
         SDL_PushEvent(&e);
-        pointer_.ctrl = ctrl;
     }
-    void key(SDL_Keycode code, bool ctrl = false) {
-        queueKey(code, ctrl);
+    void key(SDL_Keycode code, Uint16 mod = KMOD_NONE) {
+        queueKey(code, mod);
         frame();
     }
     // Wheel notches over (x, y); negative scrolls towards the end.

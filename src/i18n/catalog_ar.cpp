@@ -89,6 +89,8 @@ const Entry kEntries_ar[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "الخصم: بلا وزير وينقصه رخ"},
     {"handicap.no_queen_no_knights", "الخصم: بلا وزير ولا أحصنة"},
     {"instance.running", "اللعبة تعمل بالفعل في نافذة أخرى."},
+    {"keys.board", "الرقعة: الأسهم وEnter، أو السحب، أو كتابة النقلة (e2e4, Ng1f3) · Ctrl+Z تراجع · Ctrl+H تلميح"},
+    {"keys.screens", "المفاتيح: Tab أو الأسهم للتنقل · Enter أو المسافة للاختيار · Esc رجوع · F11 ملء الشاشة"},
     {"levelSwitch.message", "ستفقد مباراتك غير المكتملة في المستوى {{m}}."},
     {"levelSwitch.start", "ابدأ"},
     {"levelSwitch.title", "هل تريد بدء المستوى {{n}}؟"},

@@ -89,6 +89,8 @@ const Entry kEntries_cs[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Soupeř: bez dámy a jedné věže"},
     {"handicap.no_queen_no_knights", "Soupeř: bez dámy a bez jezdců"},
     {"instance.running", "Hra už běží v jiném okně."},
+    {"keys.board", "Šachovnice: šipky a Enter, tažení nebo napsaný tah (e2e4, Ng1f3) · Ctrl+Z vrátit tah · Ctrl+H nápověda"},
+    {"keys.screens", "Klávesy: Tab nebo šipky přesun · Enter nebo mezerník volba · Esc zpět · F11 celá obrazovka"},
     {"levelSwitch.message", "Vaše nedohraná partie na úrovni {{m}} bude ztracena."},
     {"levelSwitch.start", "Začít"},
     {"levelSwitch.title", "Začít úroveň {{n}}?"},

@@ -89,6 +89,8 @@ const Entry kEntries_da[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Modstander: uden dronning og ét tårn"},
     {"handicap.no_queen_no_knights", "Modstander: uden dronning og springere"},
     {"instance.running", "Spillet kører allerede i et andet vindue."},
+    {"keys.board", "Bræt: pile og Enter, træk eller skriv et træk (e2e4, Ng1f3) · Ctrl+Z fortryd · Ctrl+H tip"},
+    {"keys.screens", "Taster: Tab eller pile flytter · Enter eller mellemrum vælger · Esc tilbage · F11 fuld skærm"},
     {"levelSwitch.message", "Dit ufærdige parti på niveau {{m}} går tabt."},
     {"levelSwitch.start", "Start"},
     {"levelSwitch.title", "Start niveau {{n}}?"},

@@ -89,6 +89,8 @@ const Entry kEntries_de[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Gegner: ohne Dame und einen Turm"},
     {"handicap.no_queen_no_knights", "Gegner: ohne Dame und Springer"},
     {"instance.running", "Das Spiel läuft bereits in einem anderen Fenster."},
+    {"keys.board", "Brett: Pfeile und Enter, ziehen oder Zug tippen (e2e4, Ng1f3) · Strg+Z rückgängig · Strg+H Tipp"},
+    {"keys.screens", "Tasten: Tab oder Pfeile wechseln · Enter oder Leertaste wählen · Esc zurück · F11 Vollbild"},
     {"levelSwitch.message", "Deine unterbrochene Partie in Level {{m}} geht verloren."},
     {"levelSwitch.start", "Starten"},
     {"levelSwitch.title", "Level {{n}} starten?"},

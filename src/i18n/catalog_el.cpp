@@ -89,6 +89,8 @@ const Entry kEntries_el[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Αντίπαλος: χωρίς βασίλισσα και έναν πύργο"},
     {"handicap.no_queen_no_knights", "Αντίπαλος: χωρίς βασίλισσα και ίππους"},
     {"instance.running", "Το παιχνίδι τρέχει ήδη σε άλλο παράθυρο."},
+    {"keys.board", "Σκακιέρα: βέλη και Enter, σύρσιμο ή πληκτρολόγηση κίνησης (e2e4, Ng1f3) · Ctrl+Z αναίρεση · Ctrl+H υπόδειξη"},
+    {"keys.screens", "Πλήκτρα: Tab ή βέλη για μετακίνηση · Enter ή Διάστημα για επιλογή · Esc πίσω · F11 πλήρης οθόνη"},
     {"levelSwitch.message", "Η ημιτελής παρτίδα σου στο επίπεδο {{m}} θα χαθεί."},
     {"levelSwitch.start", "Έναρξη"},
     {"levelSwitch.title", "Έναρξη του επιπέδου {{n}};"},

@@ -89,6 +89,8 @@ const Entry kEntries_en[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Opponent: no Queen and one rook"},
     {"handicap.no_queen_no_knights", "Opponent: no Queen and no knights"},
     {"instance.running", "The game is already running in another window."},
+    {"keys.board", "Board: arrows and Enter, drag, or type a move (e2e4, Ng1f3) · Ctrl+Z undo · Ctrl+H hint"},
+    {"keys.screens", "Keys: Tab or arrows move · Enter or Space choose · Esc back · F11 full screen"},
     {"levelSwitch.message", "Your unfinished game on level {{m}} will be lost."},
     {"levelSwitch.start", "Start"},
     {"levelSwitch.title", "Start level {{n}}?"},

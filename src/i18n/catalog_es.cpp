@@ -89,6 +89,8 @@ const Entry kEntries_es[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Rival: sin dama y con una torre menos"},
     {"handicap.no_queen_no_knights", "Rival: sin dama ni caballos"},
     {"instance.running", "El juego ya está abierto en otra ventana."},
+    {"keys.board", "Tablero: flechas e Intro, arrastrar o escribir una jugada (e2e4, Ng1f3) · Ctrl+Z deshacer · Ctrl+H pista"},
+    {"keys.screens", "Teclas: Tab o flechas para moverse · Intro o Espacio para elegir · Esc atrás · F11 pantalla completa"},
     {"levelSwitch.message", "Se perderá tu partida sin terminar del nivel {{m}}."},
     {"levelSwitch.start", "Empezar"},
     {"levelSwitch.title", "¿Empezar el nivel {{n}}?"},

@@ -89,6 +89,8 @@ const Entry kEntries_fi[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Vastustaja: ei kuningatarta eikä yhtä tornia"},
     {"handicap.no_queen_no_knights", "Vastustaja: ei kuningatarta eikä ratsuja"},
     {"instance.running", "Peli on jo käynnissä toisessa ikkunassa."},
+    {"keys.board", "Lauta: nuolet ja Enter, vedä tai kirjoita siirto (e2e4, Ng1f3) · Ctrl+Z peru · Ctrl+H vihje"},
+    {"keys.screens", "Näppäimet: Tab tai nuolet siirtävät · Enter tai välilyönti valitsee · Esc takaisin · F11 koko näyttö"},
     {"levelSwitch.message", "Keskeneräinen pelisi tasolla {{m}} menetetään."},
     {"levelSwitch.start", "Aloita"},
     {"levelSwitch.title", "Aloitetaanko taso {{n}}?"},

@@ -89,6 +89,8 @@ const Entry kEntries_fr[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Adversaire : sans dame, une tour en moins"},
     {"handicap.no_queen_no_knights", "Adversaire : sans dame ni cavaliers"},
     {"instance.running", "Le jeu est déjà ouvert dans une autre fenêtre."},
+    {"keys.board", "Échiquier : flèches et Entrée, glisser ou taper un coup (e2e4, Ng1f3) · Ctrl+Z annuler · Ctrl+H indice"},
+    {"keys.screens", "Touches : Tab ou flèches pour naviguer · Entrée ou Espace pour choisir · Échap retour · F11 plein écran"},
     {"levelSwitch.message", "Votre partie inachevée au niveau {{m}} sera perdue."},
     {"levelSwitch.start", "Commencer"},
     {"levelSwitch.title", "Commencer le niveau {{n}} ?"},

@@ -89,6 +89,8 @@ const Entry kEntries_he[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "היריב: בלי מלכה וחסר צריח"},
     {"handicap.no_queen_no_knights", "היריב: בלי מלכה ובלי פרשים"},
     {"instance.running", "המשחק כבר פתוח בחלון אחר."},
+    {"keys.board", "לוח: חצים ו־Enter, גרירה או הקלדת מסע (e2e4, Ng1f3) · Ctrl+Z ביטול מסע · Ctrl+H רמז"},
+    {"keys.screens", "מקשים: Tab או חצים למעבר · Enter או רווח לבחירה · Esc חזרה · F11 מסך מלא"},
     {"levelSwitch.message", "המשחק שלא סיימתם בשלב {{m}} יאבד."},
     {"levelSwitch.start", "התחלה"},
     {"levelSwitch.title", "להתחיל את שלב {{n}}?"},

@@ -89,6 +89,8 @@ const Entry kEntries_hu[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Ellenfél: vezér és egy bástya nélkül"},
     {"handicap.no_queen_no_knights", "Ellenfél: vezér és huszárok nélkül"},
     {"instance.running", "A játék már fut egy másik ablakban."},
+    {"keys.board", "Tábla: nyilak és Enter, húzás vagy beírt lépés (e2e4, Ng1f3) · Ctrl+Z visszavonás · Ctrl+H tipp"},
+    {"keys.screens", "Billentyűk: Tab vagy nyilak a léptetéshez · Enter vagy szóköz a választáshoz · Esc vissza · F11 teljes képernyő"},
     {"levelSwitch.message", "A(z) {{m}}. szinten félbehagyott játszmád elvész."},
     {"levelSwitch.start", "Indítás"},
     {"levelSwitch.title", "Elindítod a(z) {{n}}. szintet?"},

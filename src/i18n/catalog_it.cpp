@@ -89,6 +89,8 @@ const Entry kEntries_it[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Avversario: senza donna e con una torre in meno"},
     {"handicap.no_queen_no_knights", "Avversario: senza donna né cavalli"},
     {"instance.running", "Il gioco è già aperto in un’altra finestra."},
+    {"keys.board", "Scacchiera: frecce e Invio, trascina o digita una mossa (e2e4, Ng1f3) · Ctrl+Z annulla · Ctrl+H aiuto"},
+    {"keys.screens", "Tasti: Tab o frecce per spostarsi · Invio o Spazio per scegliere · Esc indietro · F11 schermo intero"},
     {"levelSwitch.message", "La tua partita in sospeso al livello {{m}} andrà persa."},
     {"levelSwitch.start", "Inizia"},
     {"levelSwitch.title", "Iniziare il livello {{n}}?"},

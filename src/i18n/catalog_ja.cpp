@@ -89,6 +89,8 @@ const Entry kEntries_ja[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "相手：クイーンとルーク1つなし"},
     {"handicap.no_queen_no_knights", "相手：クイーンとナイトなし"},
     {"instance.running", "ゲームはすでに別のウィンドウで起動しています。"},
+    {"keys.board", "盤面: 矢印キーと Enter、ドラッグ、または指し手を入力 (e2e4, Ng1f3) · Ctrl+Z 一手戻す · Ctrl+H ヒント"},
+    {"keys.screens", "キー: Tab または矢印キーで移動 · Enter またはスペースで決定 · Esc で戻る · F11 で全画面"},
     {"levelSwitch.message", "レベル{{m}}の中断中のゲームは失われます。"},
     {"levelSwitch.start", "開始"},
     {"levelSwitch.title", "レベル{{n}}を開始しますか？"},

@@ -89,6 +89,8 @@ const Entry kEntries_ko[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "상대: 퀸과 룩 하나 없음"},
     {"handicap.no_queen_no_knights", "상대: 퀸과 나이트 없음"},
     {"instance.running", "게임이 이미 다른 창에서 실행 중입니다."},
+    {"keys.board", "보드: 화살표와 Enter, 드래그 또는 수 입력 (e2e4, Ng1f3) · Ctrl+Z 무르기 · Ctrl+H 힌트"},
+    {"keys.screens", "키: Tab 또는 화살표로 이동 · Enter 또는 스페이스로 선택 · Esc 뒤로 · F11 전체 화면"},
     {"levelSwitch.message", "레벨 {{m}}에서 진행 중이던 게임이 사라집니다."},
     {"levelSwitch.start", "시작"},
     {"levelSwitch.title", "레벨 {{n}}을(를) 시작할까요?"},

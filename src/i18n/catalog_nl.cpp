@@ -89,6 +89,8 @@ const Entry kEntries_nl[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Tegenstander: geen dame en één toren minder"},
     {"handicap.no_queen_no_knights", "Tegenstander: geen dame en geen paarden"},
     {"instance.running", "Het spel draait al in een ander venster."},
+    {"keys.board", "Bord: pijltjes en Enter, slepen of een zet typen (e2e4, Ng1f3) · Ctrl+Z terugnemen · Ctrl+H tip"},
+    {"keys.screens", "Toetsen: Tab of pijltjes verplaatsen · Enter of spatie kiezen · Esc terug · F11 volledig scherm"},
     {"levelSwitch.message", "Je onafgemaakte partij in level {{m}} gaat verloren."},
     {"levelSwitch.start", "Starten"},
     {"levelSwitch.title", "Level {{n}} starten?"},

@@ -89,6 +89,8 @@ const Entry kEntries_pl[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Przeciwnik: bez hetmana i jednej wieży"},
     {"handicap.no_queen_no_knights", "Przeciwnik: bez hetmana i skoczków"},
     {"instance.running", "Gra jest już uruchomiona w innym oknie."},
+    {"keys.board", "Szachownica: strzałki i Enter, przeciąganie lub wpisanie ruchu (e2e4, Ng1f3) · Ctrl+Z cofnij · Ctrl+H podpowiedź"},
+    {"keys.screens", "Klawisze: Tab lub strzałki przechodzą · Enter lub spacja wybierają · Esc wstecz · F11 pełny ekran"},
     {"levelSwitch.message", "Twoja niedokończona partia na poziomie {{m}} przepadnie."},
     {"levelSwitch.start", "Rozpocznij"},
     {"levelSwitch.title", "Rozpocząć poziom {{n}}?"},

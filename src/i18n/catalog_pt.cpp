@@ -89,6 +89,8 @@ const Entry kEntries_pt[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Adversário: sem dama e com uma torre a menos"},
     {"handicap.no_queen_no_knights", "Adversário: sem dama e sem cavalos"},
     {"instance.running", "O jogo já está aberto em outra janela."},
+    {"keys.board", "Tabuleiro: setas e Enter, arrastar ou digitar um lance (e2e4, Ng1f3) · Ctrl+Z desfazer · Ctrl+H dica"},
+    {"keys.screens", "Teclas: Tab ou setas para navegar · Enter ou Espaço para escolher · Esc voltar · F11 ecrã inteiro"},
     {"levelSwitch.message", "Sua partida inacabada no nível {{m}} será perdida."},
     {"levelSwitch.start", "Começar"},
     {"levelSwitch.title", "Começar o nível {{n}}?"},

@@ -89,6 +89,8 @@ const Entry kEntries_ro[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Adversar: fără regină și fără un turn"},
     {"handicap.no_queen_no_knights", "Adversar: fără regină și fără cai"},
     {"instance.running", "Jocul rulează deja într-o altă fereastră."},
+    {"keys.board", "Tablă: săgeți și Enter, trage sau tastează o mutare (e2e4, Ng1f3) · Ctrl+Z anulează · Ctrl+H indiciu"},
+    {"keys.screens", "Taste: Tab sau săgeți pentru navigare · Enter sau Spațiu pentru alegere · Esc înapoi · F11 ecran complet"},
     {"levelSwitch.message", "Partida ta neterminată de la nivelul {{m}} se va pierde."},
     {"levelSwitch.start", "Începe"},
     {"levelSwitch.title", "Începi nivelul {{n}}?"},

@@ -89,6 +89,8 @@ const Entry kEntries_ru[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Соперник: без ферзя и одной ладьи"},
     {"handicap.no_queen_no_knights", "Соперник: без ферзя и коней"},
     {"instance.running", "Игра уже запущена в другом окне."},
+    {"keys.board", "Доска: стрелки и Enter, перетаскивание или ввод хода (e2e4, Ng1f3) · Ctrl+Z ход назад · Ctrl+H подсказка"},
+    {"keys.screens", "Клавиши: Tab или стрелки — переход · Enter или пробел — выбор · Esc — назад · F11 — полный экран"},
     {"levelSwitch.message", "Ваша незаконченная партия на уровне {{m}} будет потеряна."},
     {"levelSwitch.start", "Начать"},
     {"levelSwitch.title", "Начать уровень {{n}}?"},

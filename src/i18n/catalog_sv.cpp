@@ -89,6 +89,8 @@ const Entry kEntries_sv[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Motståndare: utan dam och ett torn"},
     {"handicap.no_queen_no_knights", "Motståndare: utan dam och springare"},
     {"instance.running", "Spelet är redan igång i ett annat fönster."},
+    {"keys.board", "Bräde: pilar och Enter, dra eller skriv ett drag (e2e4, Ng1f3) · Ctrl+Z ångra · Ctrl+H tips"},
+    {"keys.screens", "Tangenter: Tab eller pilar flyttar · Enter eller mellanslag väljer · Esc tillbaka · F11 helskärm"},
     {"levelSwitch.message", "Ditt oavslutade parti på nivå {{m}} går förlorat."},
     {"levelSwitch.start", "Starta"},
     {"levelSwitch.title", "Starta nivå {{n}}?"},

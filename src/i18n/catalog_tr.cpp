@@ -89,6 +89,8 @@ const Entry kEntries_tr[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "Rakip: vezir yok, bir kale eksik"},
     {"handicap.no_queen_no_knights", "Rakip: vezir ve at yok"},
     {"instance.running", "Oyun zaten başka bir pencerede açık."},
+    {"keys.board", "Tahta: oklar ve Enter, sürükle ya da hamle yaz (e2e4, Ng1f3) · Ctrl+Z geri al · Ctrl+H ipucu"},
+    {"keys.screens", "Tuşlar: Tab veya oklar gezinir · Enter veya Boşluk seçer · Esc geri · F11 tam ekran"},
     {"levelSwitch.message", "Seviye {{m}} üzerindeki bitmemiş oyunun kaybolacak."},
     {"levelSwitch.start", "Başlat"},
     {"levelSwitch.title", "Seviye {{n}} başlatılsın mı?"},

@@ -89,6 +89,8 @@ const Entry kEntries_zh[kEntryCount] = {
     {"handicap.no_queen_minus_rook", "对手：无后，少一车"},
     {"handicap.no_queen_no_knights", "对手：无后无马"},
     {"instance.running", "游戏已在另一个窗口中运行。"},
+    {"keys.board", "棋盘：方向键和 Enter、拖动，或输入着法 (e2e4, Ng1f3) · Ctrl+Z 悔棋 · Ctrl+H 提示"},
+    {"keys.screens", "按键：Tab 或方向键移动 · Enter 或空格键选择 · Esc 返回 · F11 全屏"},
     {"levelSwitch.message", "你在第{{m}}关未完成的对局将会丢失。"},
     {"levelSwitch.start", "开始"},
     {"levelSwitch.title", "要开始第{{n}}关吗？"},

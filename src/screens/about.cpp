@@ -73,7 +73,8 @@ double link(Ctx& ctx, double cx, double y, const std::string& text, const std::s
     style.alpha = ctx.hover(hit) ? 0.8 : 1.0;
     drawTextCentered(ctx.cr, cx, y, text, style);
     drawLine(ctx.cr, hit.x, hit.bottom(), hit.right(), hit.bottom(), 1.0, kAccent, style.alpha);
-    if (ctx.takeClick(hit)) openUrl(target);
+    const bool chosen = focusStop(ctx, hit, ctx.s(4));
+    if (ctx.takeClick(hit) || chosen) openUrl(target);
     return y + th + size / 2;
 }
 
@@ -146,6 +147,10 @@ void AboutScreen::update(Ctx& ctx) {
         licenses.kind = ScreenKind::Licenses;
         Game::instance().push(licenses);
     }
+    // The keys that drive every screen, under the button, never too small to read.
+    TextStyle keys = line(std::max(s(11), 9.0), kMuted, false);
+    keys.maxWidth = ctx.w - ctx.s(32);
+    drawTextCentered(cr, cx, std::min(button.bottom() + s(16), ctx.h - s(13)), i18n::tr("keys.screens"), keys);
 }
 
 }  // namespace

@@ -80,7 +80,9 @@ void GalleryScreen::update(Ctx& ctx) {
         for (const store::SolveEntry& e : all) highest = std::max(highest, e.level);
         page_ = (highest - 1) / 10;
     }
-    page_ = std::min(page_, kPages - 1);
+    // PageUp and PageDown turn the pages as the chips do.
+    page_ += ctx.in.takeKey(SDLK_PAGEDOWN) - ctx.in.takeKey(SDLK_PAGEUP);
+    page_ = std::clamp(page_, 0, kPages - 1);
 
     const double chipH = ctx.s(28);
     pageChips(ctx, headerH + ctx.s(4));

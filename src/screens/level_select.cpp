@@ -55,6 +55,7 @@ public:
 
 private:
     void pageChips(Ctx& ctx, double headerH);
+    void cardKeys(Ctx& ctx, int firstCard, int cols, int active);
     void levelCard(Ctx& ctx, const Rect& r, int level, bool isNext, int stars);
     void cardChosen(int level);
     void askToReplace(Ctx& ctx);
@@ -99,8 +100,9 @@ void LevelSelectScreen::askToReplace(Ctx& ctx) {
 
 void LevelSelectScreen::update(Ctx& ctx) {
     // While the question is open nothing behind it may react: it sees no input.
+    const bool asking = confirm_ != 0;
     const Input input = ctx.in;
-    if (confirm_ != 0) {
+    if (asking) {
         ctx.in = Input{};
         ctx.in.mouseX = ctx.in.mouseY = -1e9;
     }
@@ -126,20 +128,53 @@ void LevelSelectScreen::update(Ctx& ctx) {
     const double cardW = (w - 2 * margin - (cols - 1) * gap) / cols;
     // Never taller than 1.3 times the width, however much room there is.
     const double cardH = std::min((ctx.h - ctx.s(34) - top - (rows - 1) * gap) / rows, 1.3 * cardW);
+    cardKeys(ctx, ctx.focus.count + 1, cols, active);
 
     for (int i = 0; i < kPerPage; ++i) {
         const int level = page_ * kPerPage + i + 1;
         if (level > levels::kTotalLevels) break;
         const Rect r{margin + (i % cols) * (cardW + gap), top + (i / cols) * (cardH + gap), cardW, cardH};
         levelCard(ctx, r, level, level == active, starsOf(level));
-        if (ctx.takeClick(r)) {
+        const bool chosen = focusStop(ctx, r, ctx.s(10));
+        if (ctx.takeClick(r) || chosen) {
             cardChosen(level);
             if (confirm_ == 0) return;
         }
     }
     footer(ctx, ctx.h);
-    ctx.in = input;
+    // A question opened this frame sees what is left of this frame's input, so
+    // the Enter that chose the card does not also answer it.
+    if (asking) ctx.in = input;
     if (confirm_ != 0) askToReplace(ctx);
+}
+
+// PageUp and PageDown turn the page; the arrows walk over the cards in the
+// grid and on into the neighbouring pages. Before any key was used the first
+// arrow lands on the frontier level's card.
+void LevelSelectScreen::cardKeys(Ctx& ctx, int firstCard, int cols, int active) {
+    Input& in = ctx.in;
+    const int turn = in.takeKey(SDLK_PAGEDOWN) - in.takeKey(SDLK_PAGEUP);
+    page_ = std::clamp(page_ + turn, 0, kPages - 1);
+    int idx = ctx.focus.current - firstCard;
+    const bool onCard = ctx.focus.visible && idx >= 0 && idx < kPerPage;
+    const bool arrows =
+        in.hasKey(SDLK_LEFT) || in.hasKey(SDLK_RIGHT) || in.hasKey(SDLK_UP) || in.hasKey(SDLK_DOWN);
+    if (!arrows || (ctx.focus.visible && !onCard)) return;
+    const int dx = in.takeKey(SDLK_RIGHT) - in.takeKey(SDLK_LEFT);
+    const int dy = in.takeKey(SDLK_DOWN) - in.takeKey(SDLK_UP);
+    if (!onCard) {
+        const bool frontierHere = (active - 1) / kPerPage == page_;
+        ctx.setFocus(firstCard + (frontierHere ? (active - 1) % kPerPage : 0));
+        return;
+    }
+    idx += dx + dy * cols;
+    // Past the first or last card of a page the walk goes on in the next one.
+    const int shift = idx < 0 ? -1 : idx >= kPerPage ? 1 : 0;
+    if (page_ + shift >= 0 && page_ + shift < kPages) {
+        page_ += shift;
+        idx -= shift * kPerPage;
+    }
+    ctx.setFocus(firstCard + std::clamp(idx, 0, kPerPage - 1));
 }
 
 // A row of ten chips "1–10" … "91–100"; a click shows that page in this same frame.

@@ -128,6 +128,12 @@ void LicensesScreen::update(Ctx& ctx) {
     const double noteH = ctx.s(64);
     const double contentH = kRowCount * rowH + introH + noteH + ctx.s(20);
     const Rect view{0, headerH, ctx.w, ctx.h - headerH};
+    // The arrows, the page keys, Home and End scroll the list; applyScroll keeps it in range.
+    Input& in = ctx.in;
+    scroll_ += ctx.s(40) * (in.takeKey(SDLK_DOWN) - in.takeKey(SDLK_UP)) +
+               (view.h - rowH) * (in.takeKey(SDLK_PAGEDOWN) - in.takeKey(SDLK_PAGEUP));
+    if (in.takeKey(SDLK_HOME) > 0) scroll_ = 0;
+    if (in.takeKey(SDLK_END) > 0) scroll_ = contentH;
     applyScroll(ctx, view, contentH, &scroll_);
 
     cairo_t* cr = ctx.cr;

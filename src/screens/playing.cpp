@@ -2,14 +2,17 @@
 // who opens to checkmate or stalemate, with undo, a hint, the move history
 // and a game that is saved as it goes so that it can be resumed.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <numbers>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include <SDL_keycode.h>
 #include <cairo.h>
 
 #include "core/chess.h"
@@ -43,6 +46,7 @@ constexpr std::uint32_t kCheckRed = 0xA62626;
 constexpr int kEscapeKey = 27;
 constexpr int kZKey = 122;
 constexpr int kCKey = 99;
+constexpr double kDragStart = 6;  // pointer travel (window units) that turns a press into a drag
 
 constexpr double kAiDelay = 0.45;      // seconds before the computer moves
 constexpr double kSaveInterval = 2.0;  // seconds between periodic saves
@@ -52,6 +56,60 @@ constexpr double kSlideSeconds = 0.18;
 constexpr int kHintSearchLevel = 3;  // hints always search at full strength
 
 enum class Phase { Dice = 0, Play = 1 };
+
+// A move typed in coordinate form, read as far as it goes: "e2e4", "e2-e4",
+// "e4xd5", or with a piece letter in front, "Ng1f3".
+struct TypedMove {
+    char piece = 0;  // upper-case kind, 0 when none was typed
+    chess::Sq from = -1, to = -1;
+    bool valid = true;      // the text is a move or the start of one
+    bool complete = false;  // both squares are there
+};
+
+TypedMove readTyped(const std::string& text) {
+    TypedMove m;
+    std::size_t i = 0;
+    // A lower-case b is the b file, so the bishop needs its capital.
+    if (i < text.size() && std::string_view("NBRQKnrqk").find(text[i]) != std::string_view::npos) {
+        m.piece = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i++])));
+    }
+    // 1 a square was read, 0 the text ends before it does, -1 it cannot be one.
+    auto square = [&](chess::Sq& out) {
+        if (i >= text.size()) return 0;
+        const char file = text[i++];
+        if (file < 'a' || file > 'h') return -1;
+        if (i >= text.size()) return 0;
+        const char rank = text[i++];
+        if (rank < '1' || rank > '8') return -1;
+        out = (file - 'a') + 8 * (rank - '1');
+        return 1;
+    };
+    const int first = square(m.from);
+    if (first <= 0) {
+        m.valid = first == 0;
+        return m;
+    }
+    if (i < text.size() && (text[i] == '-' || text[i] == 'x')) ++i;
+    const int second = square(m.to);
+    if (second <= 0) {
+        m.valid = second == 0;
+        return m;
+    }
+    m.valid = m.complete = i == text.size();
+    return m;
+}
+
+// The character a key types into a move, or 0: letters (capitals with Shift),
+// digits and the hyphen; nothing while Ctrl or Alt is held.
+char typedChar(int key, int mods) {
+    if (mods & (KMOD_CTRL | KMOD_ALT)) return 0;
+    if (key >= SDLK_a && key <= SDLK_z) {
+        const char c = static_cast<char>(key);
+        return (mods & KMOD_SHIFT) ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+    }
+    if ((key >= SDLK_0 && key <= SDLK_9) || key == SDLK_MINUS) return static_cast<char>(key);
+    return 0;
+}
 
 // The search's random source: the process-wide rand() stream as [0, 1).
 double engineRand() { return std::rand() / 2147483648.0; }
@@ -112,7 +170,13 @@ private:
     void applyMove(chess::Sq from, chess::Sq to, bool byPlayer);
     void doAiMove();
     void handleBoardInput(Ctx& ctx, const BoardView& view);
-    void handleKeys(Ctx& ctx);
+    void chooseSquare(chess::Sq sq);
+    void handleDrag(Ctx& ctx, const BoardView& view);
+    void drop(chess::Sq sq);
+    void handleKeys(Ctx& ctx, const BoardView& view);
+    void boardKeys(Ctx& ctx, const BoardView& view);
+    void typeKeys(Ctx& ctx);
+    void playTyped();
     void copyGame(const Ctx& ctx);
     void continueAfterDice();
     void undo();
@@ -120,7 +184,7 @@ private:
     void leave();
     void finish();
 
-    BoardState boardState() const;
+    BoardState boardState(const Ctx& ctx) const;
     bool sidePanel(Ctx& ctx, const Rect& r);
     bool bottomPanel(Ctx& ctx, const Rect& r);
     bool actionButton(Ctx& ctx, const Rect& r, const std::string& label, bool enabled);
@@ -166,6 +230,13 @@ private:
     ExportNote note_;     // "copied" after Ctrl+C
     double now_ = 0;      // frame time of the running update
     bool acted_ = false;  // Undo or Hint already ran in this frame
+    // A press on one of the player's pieces; it becomes a drag once the pointer moves away.
+    chess::Sq dragFrom_ = -1;
+    bool dragging_ = false;
+    double pressX_ = 0, pressY_ = 0;
+    int boardFocus_ = 0;    // the board's focus id in this frame
+    chess::Sq cursor_ = -1;  // the keyboard's square cursor, placed when first shown
+    std::string typed_;      // a move being typed
 };
 
 // ---- the game ------------------------------------------------------------------
@@ -311,7 +382,12 @@ void PlayingScreen::handleBoardInput(Ctx& ctx, const BoardView& view) {
     const chess::Sq sq = squareAt(view, ctx.in.mouseX, ctx.in.mouseY);
     if (sq == -1) return;
     ctx.clickUsed = true;
+    chooseSquare(sq);
+}
 
+// A click, or Enter on the cursor: picks up one of the player's pieces, or
+// plays the picked-up one there.
+void PlayingScreen::chooseSquare(chess::Sq sq) {
     const chess::Piece piece = board_.at(sq);
     if (piece != 0 && chess::colorOf(piece) == playerColor()) {
         selected_ = sq;
@@ -327,21 +403,143 @@ void PlayingScreen::handleBoardInput(Ctx& ctx, const BoardView& view) {
     selected_ = -1;
 }
 
-void PlayingScreen::handleKeys(Ctx& ctx) {
-    if (finished_) return;
-    if (ctx.in.hasKey(kEscapeKey)) {
-        leave();
+// Runs before anything is drawn, so that a drop never reaches a button under it.
+void PlayingScreen::handleDrag(Ctx& ctx, const BoardView& view) {
+    const Input& in = ctx.in;
+    if (finished_ || board_.isFinished || !playerToMove()) {
+        dragFrom_ = -1;
+        dragging_ = false;
         return;
     }
-    // One action per frame: Ctrl+Z is ignored when a button already acted.
-    if (!acted_ && ctx.in.ctrl && ctx.in.hasKey(kZKey) && canUndo()) undo();
-    if (ctx.in.ctrl && ctx.in.hasKey(kCKey)) copyGame(ctx);
+    if (in.pressed && !ctx.clickUsed) {
+        const chess::Sq sq = squareAt(view, in.mouseX, in.mouseY);
+        const chess::Piece piece = sq == -1 ? 0 : board_.at(sq);
+        if (piece != 0 && chess::colorOf(piece) == playerColor()) {
+            dragFrom_ = sq;
+            dragging_ = false;
+            pressX_ = in.mouseX;
+            pressY_ = in.mouseY;
+        }
+    }
+    if (dragFrom_ == -1) return;
+    if (in.mouseDown && !dragging_ &&
+        (std::hypot(in.mouseX - pressX_, in.mouseY - pressY_) > kDragStart ||
+         squareAt(view, in.mouseX, in.mouseY) != dragFrom_)) {
+        dragging_ = true;
+        selected_ = dragFrom_;
+        audio::play(audio::Sfx::Click);
+    }
+    if (in.released || !in.mouseDown) {
+        // A press and release without a drag stays a click for handleBoardInput.
+        if (dragging_ && in.released) {
+            ctx.clickUsed = true;
+            drop(squareAt(view, in.mouseX, in.mouseY));
+        }
+        dragFrom_ = -1;
+        dragging_ = false;
+    }
+}
+
+// The end of a drag: a legal target plays the move where the piece already is
+// (no slide); the piece goes back otherwise, with the illegal sound when it
+// was let go over another square.
+void PlayingScreen::drop(chess::Sq sq) {
+    const chess::Sq from = dragFrom_;
+    if (sq == from) return;  // put back, still picked up
+    if (sq != -1 && moves_.contains(from, sq)) {
+        applyMove(from, sq, true);
+        anim_.t = 1;
+        if (!finished_) persist();
+        return;
+    }
+    if (sq != -1) audio::play(audio::Sfx::Illegal);
+    selected_ = -1;
+}
+
+void PlayingScreen::handleKeys(Ctx& ctx, const BoardView& view) {
+    if (finished_) return;
+    Input& in = ctx.in;
+    if (in.hasKey(kEscapeKey)) {
+        // Escape first lets go of a typed move or a picked-up piece, then leaves.
+        if (!typed_.empty()) {
+            typed_.clear();
+        } else if (selected_ != -1) {
+            selected_ = -1;
+        } else {
+            leave();
+            return;
+        }
+    }
+    // One action per frame: Ctrl+Z and Ctrl+H are ignored when a button already acted.
+    // The Ctrl of each key comes from its own event, so a quick tap counts.
+    if (!acted_ && in.hasCtrlKey(kZKey) && canUndo()) undo();
+    if (!acted_ && in.hasCtrlKey(SDLK_h) && canHint()) hint();
+    if (in.hasCtrlKey(kCKey)) copyGame(ctx);
+    typeKeys(ctx);
+    boardKeys(ctx, view);
+    playTyped();
 }
 
 // Ctrl+C: the game so far as PGN, for any chess tool.
 void PlayingScreen::copyGame(const Ctx& ctx) {
     const std::string text = pgnOfGame(level_, store::nowMs(), playerWhite_, startFen(), movesOfHistory(history_));
     showExportNote(note_, ctx, i18n::tr(copyToClipboard(text) ? "pgn.copied" : "pgn.copyFailed"));
+}
+
+// The arrows move the square cursor as the board is seen; Enter and Space
+// pick up and play. The board is a focus stop of its own, ahead of the panel.
+void PlayingScreen::boardKeys(Ctx& ctx, const BoardView& view) {
+    Input& in = ctx.in;
+    if (ctx.focus.visible && ctx.focus.current != boardFocus_) return;
+    const int dx = in.takeKey(SDLK_RIGHT) - in.takeKey(SDLK_LEFT);
+    const int dy = in.takeKey(SDLK_UP) - in.takeKey(SDLK_DOWN);
+    const int choose = in.takeKey(SDLK_RETURN) + in.takeKey(SDLK_KP_ENTER) + in.takeKey(SDLK_SPACE);
+    const bool shown = ctx.focused(boardFocus_);
+    if (dx == 0 && dy == 0 && choose == 0) return;
+    if (cursor_ == -1) cursor_ = board_.kingSquare(playerColor());
+    if (!shown) {
+        ctx.setFocus(boardFocus_);  // the first key only shows the cursor
+        return;
+    }
+    const int sign = view.flipped ? -1 : 1;
+    const int file = std::clamp(cursor_ % 8 + sign * dx, 0, 7);
+    const int rank = std::clamp(cursor_ / 8 + sign * dy, 0, 7);
+    cursor_ = file + 8 * rank;
+    if (choose == 0) return;
+    ctx.focus.activated = boardFocus_;
+    if (!board_.isFinished && playerToMove()) chooseSquare(cursor_);
+}
+
+// Letters, digits and the hyphen build a typed move; Backspace takes one back.
+// A character that cannot continue a move is ignored.
+void PlayingScreen::typeKeys(Ctx& ctx) {
+    const Input& in = ctx.in;
+    for (std::size_t i = 0; i < in.keys.size(); ++i) {
+        const int mods = i < in.keyMods.size() ? in.keyMods[i] : 0;
+        if (in.keys[i] == SDLK_BACKSPACE) {
+            if (!typed_.empty()) typed_.pop_back();
+            continue;
+        }
+        const char c = typedChar(in.keys[i], mods);
+        if (c != 0 && readTyped(typed_ + c).valid) typed_ += c;
+    }
+}
+
+// A complete typed move is played on the player's turn when it is legal (and
+// its piece letter, if any, names the piece on its first square).
+void PlayingScreen::playTyped() {
+    const TypedMove m = readTyped(typed_);
+    if (!m.complete || board_.isFinished || !playerToMove()) return;
+    typed_.clear();
+    selected_ = -1;
+    const bool pieceFits = m.piece == 0 || chess::kindOf(board_.at(m.from)) == m.piece;
+    if (!pieceFits || !moves_.contains(m.from, m.to)) {
+        audio::play(audio::Sfx::Illegal);
+        return;
+    }
+    applyMove(m.from, m.to, true);
+    cursor_ = m.to;
+    if (!finished_) persist();
 }
 
 // The Continue button of the dice: the winner of the roll plays White, and a
@@ -447,7 +645,7 @@ void PlayingScreen::finish() {
 
 // ---- the frame -----------------------------------------------------------------
 
-BoardState PlayingScreen::boardState() const {
+BoardState PlayingScreen::boardState(const Ctx& ctx) const {
     BoardState state;
     state.board = &board_;
     state.look = look_;
@@ -468,6 +666,12 @@ BoardState PlayingScreen::boardState() const {
     state.kingInCheck = check_ ? board_.kingSquare(board_.turn) : -1;
     state.anim = &anim_;
     state.still = false;
+    if (dragging_) {
+        state.lifted = dragFrom_;
+        state.liftX = ctx.in.mouseX;
+        state.liftY = ctx.in.mouseY;
+    }
+    if (ctx.focused(boardFocus_)) state.cursor = cursor_;
     return state;
 }
 
@@ -481,7 +685,10 @@ void PlayingScreen::update(Ctx& ctx) {
     // A player with Black sees Black at the bottom unless the setting turns it back.
     const bool flipped = store::settings().flipBoard != !playerWhite_;
     const BoardView view = layoutBoard(ctx, layout.boardArea, flipped);
-    drawBoard(ctx, view, boardState());
+    // The board comes first in reading order, ahead of the panel's buttons.
+    boardFocus_ = ctx.focusId(view.rect);
+    if (phase_ == Phase::Play) handleDrag(ctx, view);
+    drawBoard(ctx, view, boardState(ctx));
 
     const bool stay = layout.landscape ? sidePanel(ctx, layout.panel) : bottomPanel(ctx, layout.panel);
     if (!stay) return;
@@ -491,7 +698,7 @@ void PlayingScreen::update(Ctx& ctx) {
         return;
     }
     handleBoardInput(ctx, view);
-    handleKeys(ctx);
+    handleKeys(ctx, view);
     drawExportNote(ctx, note_, ctx.h - ctx.s(12));
 }
 
@@ -578,6 +785,8 @@ void PlayingScreen::actionRow(Ctx& ctx, const Rect& undoRect, const Rect& hintRe
 // takes no click.
 bool PlayingScreen::actionButton(Ctx& ctx, const Rect& r, const std::string& label, bool enabled) {
     if (enabled) return plainButton(ctx, r, label, false);
+    // Still a focus stop, so that the order of the stops does not change with the game.
+    if (ctx.focused(ctx.focusId(r))) focusRing(ctx, r, ctx.s(8));
     fillRoundedRect(ctx.cr, r, ctx.s(8), kInert, 0.6);
     strokeRoundedRect(ctx.cr, r, ctx.s(8), ctx.s(1), kOutline, 0.5);
     TextStyle style = textStyle(std::min(0.45 * r.h, ctx.s(14)), false, kMuted);
@@ -604,6 +813,7 @@ void PlayingScreen::turnBanner(Ctx& ctx, const Rect& r) {
     } else {
         text = i18n::tr("playing.thinking");
     }
+    if (!typed_.empty()) text = typed_ + "_";  // the move being typed
     const double pulse = 1 + 0.02 * (1 + std::sin(3.2 * ctx.t)) / 2;
     const Rect scaled{r.cx() - r.w * pulse / 2, r.cy() - r.h * pulse / 2, r.w * pulse, r.h * pulse};
     fillRoundedRect(ctx.cr, scaled, scaled.h / 2, fill, 0.95);
@@ -632,6 +842,12 @@ void PlayingScreen::historyList(Ctx& ctx, const Rect& box) {
     cairo_save(cr);
     cairo_rectangle(cr, area.x, area.y, area.w, area.h);
     cairo_clip(cr);
+    if (history_.empty()) {
+        // Until the first move the empty list says how to move without a mouse.
+        TextStyle help = textStyle(ctx.s(11), false, kMuted);
+        help.wrapWidth = area.w - ctx.s(16);
+        drawText(cr, area.x + ctx.s(8), area.y + ctx.s(4), i18n::tr("keys.board"), help);
+    }
     const int first = std::max(static_cast<int>(histScroll_ / rowH), 0);
     for (int i = first; i < static_cast<int>(history_.size()); ++i) {
         const double top = area.y + i * rowH - histScroll_;
@@ -705,7 +921,12 @@ void PlayingScreen::diceOverlay(Ctx& ctx) {
     const char* key = diceP_ > diceN_ ? "dice.playerStarts" : diceP_ < diceN_ ? "dice.npcStarts" : "dice.tie";
     drawTextCentered(cr, cx, card.y + 0.63 * cardH, i18n::tr(key), result);
     const Rect button{cx - ctx.s(80), card.y + cardH - ctx.s(56), ctx.s(160), ctx.s(38)};
-    if (menuButton(ctx, button, i18n::tr("dice.continueButton"), true)) continueAfterDice();
+    // Enter and Space continue too, unless a focused panel button took them.
+    Input& in = ctx.in;
+    const bool byKey = ctx.focus.activated == 0 &&
+                       in.takeKey(SDLK_RETURN) + in.takeKey(SDLK_KP_ENTER) + in.takeKey(SDLK_SPACE) > 0;
+    if (byKey) audio::play(audio::Sfx::Click);
+    if (menuButton(ctx, button, i18n::tr("dice.continueButton"), true) || byKey) continueAfterDice();
     // The settled card is modal: nothing behind it takes this frame's click.
     ctx.clickUsed = true;
 }

@@ -47,6 +47,8 @@ private:
     void volumeSlider(Ctx& ctx, const Rect& col, double y, const std::string& label, double& volume,
                       void (*apply)(double));
 
+    void keepFocusInView(const Ctx& ctx, const Rect& col, double contentH);
+
     double scroll_ = 0;
     int confirm_ = 0;
     bool volumeUnsaved_ = false;  // a slider moved during the drag that is still going on
@@ -55,7 +57,8 @@ private:
 void SettingsScreen::update(Ctx& ctx) {
     // While the dialog is open nothing behind it may react: it sees no input.
     const Input input = ctx.in;
-    if (confirm_ != 0) {
+    const bool blanked = confirm_ != 0;
+    if (blanked) {
         ctx.in = Input{};
         ctx.in.mouseX = ctx.in.mouseY = -1e9;
     }
@@ -77,6 +80,7 @@ void SettingsScreen::update(Ctx& ctx) {
     const double contentH =
         ctx.s(kContentH) + std::max(0, extraRows) * ctx.s(kLanguageButtonH + kLanguageGap);
     applyScroll(ctx, col, contentH, &scroll_);
+    keepFocusInView(ctx, col, contentH);
 
     cairo_save(ctx.cr);
     cairo_rectangle(ctx.cr, col.x, col.y, col.w, col.h);
@@ -86,13 +90,25 @@ void SettingsScreen::update(Ctx& ctx) {
     scrollbar(ctx, col, contentH, scroll_);
     footer(ctx, ctx.h);
 
-    ctx.in = input;
+    // The controls may have used keys of the frame; only a blanked frame gets its input back.
+    if (blanked) ctx.in = input;
     if (confirm_ == 1) {
         const int answer = confirmDialog(ctx, i18n::tr("settings.resetProgress"), i18n::tr("settings.resetConfirm"),
                                          i18n::tr("settings.resetOk"), i18n::tr("common.cancel"));
         if (answer == 1) store::resetProgress();
         if (answer != 0) confirm_ = 0;
     }
+}
+
+// A control reached with the keyboard scrolls into the column. The previous
+// frame drew it, so its place is known before this frame draws anything.
+void SettingsScreen::keepFocusInView(const Ctx& ctx, const Rect& col, double contentH) {
+    if (!ctx.focus.visible) return;
+    const Rect& r = ctx.focus.rect;
+    if (r.h <= 0 || r.h > col.h) return;
+    const double maxScroll = std::max(contentH - col.h, 0.0);
+    if (r.y < col.y) scroll_ = std::clamp(scroll_ - (col.y - r.y) - ctx.s(8), 0.0, maxScroll);
+    if (r.bottom() > col.bottom()) scroll_ = std::clamp(scroll_ + (r.bottom() - col.bottom()) + ctx.s(8), 0.0, maxScroll);
 }
 
 double SettingsScreen::section(Ctx& ctx, const Rect& col, double y, const std::string& title) {

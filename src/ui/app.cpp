@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <SDL_keycode.h>
+
 #include "platform/crash.h"
 
 namespace ui {
@@ -15,6 +17,24 @@ Rect Rect::inset(double d) const {
 
 bool Input::hasKey(int key) const { return std::find(keys.begin(), keys.end(), key) != keys.end(); }
 
+bool Input::hasCtrlKey(int key) const {
+    for (std::size_t i = 0; i < keys.size() && i < keyMods.size(); ++i) {
+        if (keys[i] == key && (keyMods[i] & KMOD_CTRL)) return true;
+    }
+    return false;
+}
+
+int Input::takeKey(int key) {
+    int n = 0;
+    for (std::size_t i = keys.size(); i-- > 0;) {
+        if (keys[i] != key) continue;
+        keys.erase(keys.begin() + static_cast<std::ptrdiff_t>(i));
+        if (i < keyMods.size()) keyMods.erase(keyMods.begin() + static_cast<std::ptrdiff_t>(i));
+        ++n;
+    }
+    return n;
+}
+
 bool Ctx::takeClick(const Rect& r) {
     if (clickUsed || !in.released || !r.contains(in.mouseX, in.mouseY)) return false;
     clickUsed = true;
@@ -24,6 +44,71 @@ bool Ctx::takeClick(const Rect& r) {
 bool Ctx::takeRightClick(const Rect& r) const { return in.rightPressed && r.contains(in.mouseX, in.mouseY); }
 
 bool Ctx::hover(const Rect& r) const { return r.contains(in.mouseX, in.mouseY); }
+
+int Ctx::focusId(const Rect& r) {
+    const int id = ++focus.count;
+    if (id == focus.current) focus.rect = r;
+    return id;
+}
+
+bool Ctx::takeActivation(int id) {
+    if (!focused(id) || focus.activated != 0) return false;
+    if (in.takeKey(SDLK_RETURN) + in.takeKey(SDLK_KP_ENTER) + in.takeKey(SDLK_SPACE) == 0) return false;
+    focus.activated = id;
+    return true;
+}
+
+void Ctx::setFocus(int id) {
+    focus.current = id;
+    focus.visible = true;
+}
+
+void Ctx::beginFocusFrame() {
+    focus.count = 0;
+    focus.activated = 0;
+    // The mouse takes over: the ring stays away until the next key.
+    if (in.pressed || in.dragDx != 0 || in.dragDy != 0) focus.visible = false;
+}
+
+namespace {
+
+// +1 or -1 for a key that moves the focus in reading order, else 0.
+int focusStep(int key, int mods) {
+    switch (key) {
+        case SDLK_TAB: return (mods & KMOD_SHIFT) ? -1 : 1;
+        case SDLK_DOWN:
+        case SDLK_RIGHT: return 1;
+        case SDLK_UP:
+        case SDLK_LEFT: return -1;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+// The keys no control used this frame move the focus over this frame's controls.
+void Ctx::endFocusFrame() {
+    const int n = focus.count;
+    focus.lastCount = n;
+    if (n == 0) {
+        focus.current = 0;
+        return;
+    }
+    if (focus.current > n) focus.current = n;
+    for (std::size_t i = 0; i < in.keys.size(); ++i) {
+        const int key = in.keys[i];
+        const int step = focusStep(key, i < in.keyMods.size() ? in.keyMods[i] : 0);
+        const bool choose = key == SDLK_RETURN || key == SDLK_KP_ENTER || key == SDLK_SPACE;
+        if (step == 0 && !choose) continue;
+        if (!focus.visible) {
+            // The first key only shows where the focus is.
+            focus.visible = true;
+            if (focus.current < 1) focus.current = step < 0 ? n : 1;
+            continue;
+        }
+        if (step != 0) focus.current = (focus.current - 1 + step + n) % n + 1;
+    }
+}
 
 double layoutScale(double w, double h) { return std::clamp(std::min(w / 1280.0, h / 720.0), 0.72, 2.0); }
 
@@ -76,7 +161,16 @@ void Game::resetTo(const GameState& state) {
 
 void Game::update(Ctx& ctx) {
     ensureScreen();
+    ctx.beginFocusFrame();
+    // Another screen starts with the focus on its first control; the same
+    // screen rebuilt (a language change) keeps it.
+    if (top().kind != focusKind_ || depth() != focusDepth_) {
+        focusKind_ = top().kind;
+        focusDepth_ = depth();
+        ctx.focus.current = ctx.focus.visible ? 1 : 0;
+    }
     if (screen_) screen_->update(ctx);
+    ctx.endFocusFrame();
 }
 
 void Game::quit() {

@@ -35,9 +35,26 @@ struct Input {
     double wheel = 0;
     double dragDx = 0, dragDy = 0;
     std::vector<int> keys;  // SDL key codes in arrival order, repeats included
+    std::vector<int> keyMods;  // the SDL modifier bits each of those keys came with
     bool ctrl = false, shift = false;
 
     bool hasKey(int key) const;
+    // The key pressed with Ctrl held, as its own event reported it.
+    bool hasCtrlKey(int key) const;
+    // Removes the key from this frame's list (a control used it); how often it was there.
+    int takeKey(int key);
+};
+
+// Keyboard focus: every focusable control asks for an id in drawing order,
+// which is also reading order, and compares it with `current` as it draws.
+// Tab, Shift+Tab and the arrows left over at the end of a frame move it.
+struct Focus {
+    int current = 0;           // focused control, 1-based; 0 none
+    int count = 0;             // ids handed out so far this frame
+    int lastCount = 0;         // ids the previous frame handed out
+    bool visible = false;      // the ring shows: a key was used since the mouse last moved
+    int activated = 0;         // the id that took this frame's Enter or Space, 0 none
+    Rect rect;                 // where the focused control was last drawn
 };
 
 // A drag-scroll or fling that carries over frames.
@@ -58,6 +75,7 @@ struct Ctx {
     bool clickUsed = false;
     ScrollDrag scrollDrag;
     double ui = 1.0;  // layout scale against the 1280 x 720 reference
+    Focus focus;
 
     double s(double v) const { return v * ui; }
     bool compact() const { return w < 1100 * ui || h < 640 * ui; }
@@ -66,6 +84,18 @@ struct Ctx {
     bool takeClick(const Rect& r);
     bool takeRightClick(const Rect& r) const;
     bool hover(const Rect& r) const;
+
+    // The next control's focus id; r is where it is drawn.
+    int focusId(const Rect& r);
+    // The ring belongs on this control.
+    bool focused(int id) const { return focus.visible && focus.current == id; }
+    // Enter or Space on the focused control, granted once per frame.
+    bool takeActivation(int id);
+    // Puts the visible focus on id (from the next frame's drawing on).
+    void setFocus(int id);
+    // Called by the screen stack around each screen update.
+    void beginFocusFrame();
+    void endFocusFrame();
 };
 
 // The layout scale for a window of w x h: fits 1280 x 720, kept within 0.72..2.0.
@@ -137,6 +167,8 @@ private:
     std::unique_ptr<Screen> screen_;
     int builtSerial_ = -1;
     int serial_ = 0;
+    ScreenKind focusKind_ = ScreenKind::Splash;  // the screen the focus belongs to
+    int focusDepth_ = 0;
 };
 
 std::unique_ptr<Screen> makeSplashScreen();

@@ -254,6 +254,25 @@ void drawHighlights(const BoardView& view, const BoardState& state, const Clocks
     }
 }
 
+// The dragged piece, a little larger than at rest, above everything else on the board.
+void drawLifted(const BoardView& view, const BoardState& state) {
+    if (!onBoard(state.lifted) || state.board->at(state.lifted) == 0) return;
+    const double size = 1.08 * view.cell;
+    drawPiece(state.board->at(state.lifted), state.liftX - size / 2, state.liftY - size / 2, size, 1.0, 0.0);
+}
+
+// The keyboard cursor: a frame inside the square in the focus ring's blue.
+void drawCursor(const BoardView& view, chess::Sq cursor) {
+    if (!onBoard(cursor)) return;
+    const Rect sq = squareRect(view, cursor);
+    const double w = std::max(0.07 * view.cell, 2.0);
+    constexpr std::uint32_t kCursorBlue = 0x1E6FD9;
+    gpuFillRect(sq.x, sq.y, sq.w, w, kCursorBlue, 0.95);
+    gpuFillRect(sq.x, sq.bottom() - w, sq.w, w, kCursorBlue, 0.95);
+    gpuFillRect(sq.x, sq.y + w, w, sq.h - 2 * w, kCursorBlue, 0.95);
+    gpuFillRect(sq.right() - w, sq.y + w, w, sq.h - 2 * w, kCursorBlue, 0.95);
+}
+
 void drawPieces(const BoardView& view, const BoardState& state, double t) {
     const double cell = view.cell;
     // A slide between squares that are not on the board is ignored.
@@ -262,7 +281,7 @@ void drawPieces(const BoardView& view, const BoardState& state, double t) {
     const chess::Sq skipped = sliding ? state.anim->to : -1;
     for (chess::Sq s = 0; s < 64; ++s) {
         const chess::Piece piece = state.board->at(s);
-        if (piece == 0 || s == skipped) continue;
+        if (piece == 0 || s == skipped || s == state.lifted) continue;
         const Rect sq = squareRect(view, s);
         const int file = s % 8;
         const int rank = s / 8;
@@ -270,6 +289,7 @@ void drawPieces(const BoardView& view, const BoardState& state, double t) {
         const double lift = state.still ? 0.0 : 0.008 * std::sin(0.7 * (2 * t + 0.45 * (file + rank)));
         drawPiece(piece, sq.x + 0.02 * cell, sq.y + 0.02 * cell, 0.96 * cell, 1.0, lift);
     }
+    drawLifted(view, state);
     if (!sliding || state.anim->piece == 0) return;
     const MoveAnim& anim = *state.anim;
     const Rect a = squareRect(view, anim.from);
@@ -334,6 +354,7 @@ void drawBoard(Ctx& ctx, const BoardView& view, const BoardState& state) {
     if (!state.still) {
         const Clocks clocks{(std::sin(3.571 * ctx.t) + 1) * 0.5, std::fmod(ctx.t, 0.5) < 0.25 ? 1.0 : 0.15};
         drawHighlights(view, state, clocks);
+        drawCursor(view, state.cursor);
     }
     drawPieces(view, state, ctx.t);
 }

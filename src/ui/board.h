@@ -48,6 +48,11 @@ struct BoardState {
     chess::Sq kingInCheck = -1;
     const MoveAnim* anim = nullptr;
     bool still = false;  // a still picture: no highlights and no idle bob
+    // A piece picked up by a drag: its square shows empty and the piece is
+    // drawn last, centred on (liftX, liftY).
+    chess::Sq lifted = -1;
+    double liftX = 0, liftY = 0;
+    chess::Sq cursor = -1;  // the keyboard's square cursor, framed; -1 none
 };
 
 BoardView layoutBoard(const Ctx& ctx, const Rect& avail, bool flipped);

@@ -126,7 +126,13 @@ void FrameLoop::handleEvent(const SDL_Event& event, bool& running) {
             } else if (key == SDLK_q && (event.key.keysym.mod & KMOD_CTRL)) {
                 running = false;
             } else {
+                // A quick tap may let go of Ctrl before the frame samples it:
+                // each key keeps the modifiers of its own event.
+                const Uint16 mod = event.key.keysym.mod;
                 in.keys.push_back(static_cast<int>(key));
+                in.keyMods.push_back(mod);
+                if (mod & KMOD_CTRL) in.ctrl = true;
+                if (mod & KMOD_SHIFT) in.shift = true;
             }
             break;
         }
@@ -163,8 +169,8 @@ void FrameLoop::samplePointer() {
     in.middleDown = p.middle;
     in.dragDx = p.x - prevMouseX_;
     in.dragDy = p.y - prevMouseY_;
-    in.ctrl = p.ctrl;
-    in.shift = p.shift;
+    in.ctrl = in.ctrl || p.ctrl;
+    in.shift = in.shift || p.shift;
 }
 
 void FrameLoop::ensureOverlay(int pw, int ph) {

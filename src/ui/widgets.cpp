@@ -107,7 +107,23 @@ std::vector<std::string> splitUtf8(const std::string& text) {
 
 bool returnPressed(const Input& in) { return in.hasKey(SDLK_RETURN) || in.hasKey(SDLK_KP_ENTER); }
 
+// Keyboard steps of a focused slider.
+constexpr double kSliderKeyStep = 0.05;
+
 }  // namespace
+
+void focusRing(Ctx& ctx, const Rect& r, double radius) {
+    const double d = ctx.s(4);
+    strokeRoundedRect(ctx.cr, grown(r, d, d), radius + d, ctx.s(3), kWidgetFocus, 0.95);
+}
+
+bool focusStop(Ctx& ctx, const Rect& r, double radius) {
+    const int id = ctx.focusId(r);
+    if (ctx.focused(id)) focusRing(ctx, r, radius);
+    if (!ctx.takeActivation(id)) return false;
+    playClick();
+    return true;
+}
 
 // ---- buttons and controls ------------------------------------------------------
 
@@ -129,7 +145,8 @@ bool menuButton(Ctx& ctx, const Rect& r, const std::string& label, bool primary)
     TextStyle style = widgetText(std::min(0.42 * r.h, ctx.s(18)), true, primary ? kWidgetLightText : kWidgetDarkText);
     style.maxWidth = r.w - ctx.s(24);
     drawTextCentered(cr, r.cx(), r.cy(), label, style);
-    return takeClickWithSound(ctx, r);
+    const bool key = focusStop(ctx, r, radius);
+    return takeClickWithSound(ctx, r) || key;
 }
 
 bool plainButton(Ctx& ctx, const Rect& r, const std::string& label, bool active) {
@@ -145,7 +162,8 @@ bool plainButton(Ctx& ctx, const Rect& r, const std::string& label, bool active)
     TextStyle style = widgetText(ctx.s(15), active, active ? kWidgetActiveText : kWidgetDarkText);
     style.maxWidth = r.w - ctx.s(16);
     drawTextCentered(cr, r.cx(), r.cy(), label, style);
-    return takeClickWithSound(ctx, r);
+    const bool key = focusStop(ctx, r, radius);
+    return takeClickWithSound(ctx, r) || key;
 }
 
 bool letterButton(Ctx& ctx, const Rect& r, const std::string& label, bool disabled) {
@@ -158,7 +176,8 @@ bool letterButton(Ctx& ctx, const Rect& r, const std::string& label, bool disabl
         widgetText(std::min(ctx.s(20), 0.5 * r.h), true, disabled ? kWidgetMutedText : kWidgetDarkText);
     drawTextCentered(cr, r.cx(), r.cy(), label, style);
     if (disabled) return false;
-    return takeClickWithSound(ctx, r);
+    const bool key = focusStop(ctx, r, radius);
+    return takeClickWithSound(ctx, r) || key;
 }
 
 bool arcadeStartButton(Ctx& ctx, const Rect& r, const std::string& label, const std::string& sublabel) {
@@ -200,7 +219,8 @@ bool arcadeStartButton(Ctx& ctx, const Rect& r, const std::string& label, const 
         sub.maxWidth = b.w - ctx.s(28);
         drawTextCentered(cr, b.cx(), b.cy() + 0.22 * b.h, sublabel, sub);
     }
-    return takeClickWithSound(ctx, b);
+    const bool key = focusStop(ctx, b, radius);
+    return takeClickWithSound(ctx, b) || key;
 }
 
 void hudPill(Ctx& ctx, const Rect& r, const std::string& label, const std::string& value, std::uint32_t base,
@@ -243,6 +263,7 @@ void hudPill(Ctx& ctx, const Rect& r, const std::string& label, const std::strin
 bool toggleRow(Ctx& ctx, const Rect& r, const std::string& label, bool on) {
     cairo_t* cr = ctx.cr;
     if (takeClickWithSound(ctx, r)) on = !on;
+    if (focusStop(ctx, r, ctx.s(8))) on = !on;
 
     TextStyle text = widgetText(ctx.s(15), false, kWidgetDarkText);
     text.align = Align::Left;
@@ -262,9 +283,22 @@ bool toggleRow(Ctx& ctx, const Rect& r, const std::string& label, bool on) {
 
 double slider(Ctx& ctx, const Rect& r, double value) {
     const Rect grab = grown(r, ctx.s(12), ctx.s(10));
-    if (ctx.in.mouseDown && grab.contains(ctx.in.mouseX, ctx.in.mouseY) && r.w > 0) {
+    // A click whose press and release fall in one frame counts as well.
+    const bool held = ctx.in.mouseDown || (ctx.in.pressed && ctx.in.released);
+    if (held && grab.contains(ctx.in.mouseX, ctx.in.mouseY) && r.w > 0) {
         ctx.clickUsed = true;
         value = std::clamp((ctx.in.mouseX - r.x) / r.w, 0.0, 1.0);
+    }
+    const int id = ctx.focusId(grab);
+    if (ctx.focused(id)) {
+        Input& in = ctx.in;
+        const double start = std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : 0.0;
+        const int steps = in.takeKey(SDLK_RIGHT) - in.takeKey(SDLK_LEFT);
+        // Whole hundredths: 0.1 + 0.05 lands on 0.15, not on a float just beside it.
+        if (steps != 0) value = std::clamp(std::round((start + kSliderKeyStep * steps) * 100) / 100, 0.0, 1.0);
+        if (in.takeKey(SDLK_HOME) > 0) value = 0;
+        if (in.takeKey(SDLK_END) > 0) value = 1;
+        focusRing(ctx, grab, ctx.s(12));
     }
 
     cairo_t* cr = ctx.cr;
@@ -323,6 +357,11 @@ int confirmDialog(Ctx& ctx, const std::string& title, const std::string& message
     }
     if (returnPressed(ctx.in)) result = 1;
     if (ctx.in.hasKey(SDLK_ESCAPE)) result = -1;
+    // Enter is the default: the ring shows it on OK once a key was used. No
+    // key reaches the screen behind the dialog.
+    if (ctx.focus.visible) focusRing(ctx, ok, ctx.s(12));
+    ctx.in.keys.clear();
+    ctx.in.keyMods.clear();
 
     // The dialog is modal: nothing behind it may take this frame's click.
     ctx.clickUsed = true;
@@ -356,7 +395,8 @@ bool backButton(Ctx& ctx) {
     double th = 0;
     measureText(cr, label, text, &tw, &th);
     drawText(cr, r.x + ctx.s(24), r.cy() - th / 2, label, text);
-    return takeClickWithSound(ctx, r);
+    const bool key = focusStop(ctx, r, radius);
+    return takeClickWithSound(ctx, r) || key;
 }
 
 void screenHeader(Ctx& ctx, const std::string& title, bool* backClicked) {

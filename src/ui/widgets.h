@@ -23,6 +23,7 @@ inline constexpr std::uint32_t kWidgetMutedText = 0x8A7456;
 inline constexpr std::uint32_t kWidgetActiveText = 0x1A1A1A;
 inline constexpr std::uint32_t kWidgetStarGold = 0xD9A520;
 inline constexpr std::uint32_t kWidgetStarHighlight = 0xFFF2B0;
+inline constexpr std::uint32_t kWidgetFocus = 0x1E6FD9;  // the keyboard focus ring
 
 // Buttons and controls. Those returning bool report a click of this frame.
 bool menuButton(Ctx& ctx, const Rect& r, const std::string& label, bool primary);
@@ -39,6 +40,11 @@ double slider(Ctx& ctx, const Rect& r, double value);
 // A modal dialog: 1 confirmed, -1 cancelled, 0 undecided this frame.
 int confirmDialog(Ctx& ctx, const std::string& title, const std::string& message, const std::string& okLabel,
                   const std::string& cancelLabel);
+// The keyboard focus ring around r, whose corners have the given radius.
+void focusRing(Ctx& ctx, const Rect& r, double radius);
+// A focus stop for a control the caller draws itself: takes an id, draws the
+// ring when focused and reports Enter or Space on it (with the click sound).
+bool focusStop(Ctx& ctx, const Rect& r, double radius);
 Rect backButtonRect(const Ctx& ctx);
 bool backButton(Ctx& ctx);
 // The back button and a centred title; the button's result goes to backClicked when given.
