@@ -119,7 +119,7 @@ std::string pgnFolder() {
 
 std::string savePgnFile(int level, std::int64_t playedAtMs, const std::string& text) {
     const std::string path = pgnFolder() + "/" + pgnFileName(level, playedAtMs);
-    if (platform::fs::writeFileAtomic(path, path + ".neu", text)) return path;
+    if (platform::fs::writeFileAtomic(path, text)) return path;
     std::fprintf(stderr, "[pgn] %s konnte nicht geschrieben werden\n", path.c_str());
     return "";
 }
