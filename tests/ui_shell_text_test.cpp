@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include "i18n.h"
 #include "ui/draw.h"
 #include "ui_shell_support.h"
 
@@ -130,6 +132,63 @@ TEST_F(TextTest, TooWideTextShrinksButNotBelowTheMinimumScale) {
     style.maxWidth = full + 5;
     ui::measureText(c.cr(), text, style, &w, nullptr);
     EXPECT_DOUBLE_EQ(w, full);
+}
+
+TEST_F(TextTest, NoTextIsDrawnBelowTheFloorAndWhatStillOverflowsIsCounted) {
+    Canvas c(400, 200);
+    const std::string text = "Mitternachtsschach";
+    ui::TextStyle style;
+    style.size = 8;
+    ui::beginTextFrame();
+    ui::drawText(c.cr(), 0, 0, text, style);
+    EXPECT_EQ(ui::textFrameStats().smallestSize, ui::kMinTextSize) << "raised to the floor";
+    EXPECT_EQ(ui::textFrameStats().overflowing, 0);
+
+    // 20 px would have to shrink to a quarter; minScale allows half, the floor 11 px.
+    style.size = 20;
+    double full = 0;
+    ui::measureText(c.cr(), text, style, &full, nullptr);
+    style.minScale = 0.5;
+    style.maxWidth = full / 4;
+    ui::beginTextFrame();
+    ui::drawText(c.cr(), 0, 0, text, style);
+    ui::drawText(c.cr(), 0, 50, "Zug", style);
+    EXPECT_DOUBLE_EQ(ui::textFrameStats().smallestSize, ui::kMinTextSize);
+    EXPECT_EQ(ui::textFrameStats().overflowing, 1);
+    EXPECT_EQ(ui::textFrameStats().firstOverflow, text);
+
+    // A wrapped block shrinks to its height, and counts when it cannot.
+    style = ui::TextStyle{};
+    style.size = 20;
+    style.wrapWidth = 120;
+    double h = 0;
+    ui::measureText(c.cr(), text + " " + text, style, nullptr, &h);
+    for (const double room : {h * 0.7, h * 0.2}) {
+        style.maxHeight = room;
+        ui::beginTextFrame();
+        ui::drawText(c.cr(), 0, 0, text + " " + text, style);
+        EXPECT_LT(ui::textFrameStats().smallestSize, 20);
+        EXPECT_EQ(ui::textFrameStats().overflowing, room < h * 0.5 ? 1 : 0) << room;
+    }
+}
+
+// Kanji shared with Chinese keep their Japanese forms in Japanese texts.
+TEST_F(TextTest, JapaneseTextTakesJapaneseGlyphForms) {
+    ui::TextStyle style;
+    style.size = 40;
+    auto drawn = [&](const char* language) {
+        i18n::setLanguage(language);
+        Canvas c(200, 60);
+        ui::drawText(c.cr(), 0, 0, "\u76F4\u9AA8\u89D2", style);  // 直骨角
+        std::vector<int> ink;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 200; ++x) ink.push_back(c.alpha(x, y));
+        return ink;
+    };
+    const std::vector<int> japanese = drawn("ja");
+    EXPECT_NE(japanese, drawn("zh"));
+    EXPECT_EQ(japanese, drawn("ja"));
+    i18n::setLanguage("en");
 }
 
 TEST_F(TextTest, AlignmentAnchorsTheTextAtX) {
