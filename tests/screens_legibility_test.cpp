@@ -55,7 +55,7 @@ const std::vector<Case>& cases() {
         {"settings, scrolled to the end", [] { return stateOf(ScreenKind::Settings); }, 0, -40},
         {"about", [] { return stateOf(ScreenKind::About); }},
         {"licences", [] { return stateOf(ScreenKind::Licenses); }, 0, -400},
-        {"dice", [] { return stateOf(ScreenKind::Playing, 5); }, 1.5},
+        {"dice", [] { return stateOf(ScreenKind::Playing, 23); }, 1.5},  // the longest handicap
         {"long game", longGame},
         {"won", [] { return solved(ui::Outcome::Win, 140, false); }, 1.5},
         {"won with a hint", [] { return solved(ui::Outcome::Win, 6, true); }, 1.5},

@@ -110,43 +110,29 @@ TEST_F(TextTest, BundledFontsAreRegisteredUnderTheirFamilies) {
     FcPatternDestroy(pattern);
 }
 
-TEST_F(TextTest, TooWideTextShrinksButNotBelowTheMinimumScale) {
-    Canvas c(10, 10);
-    ui::TextStyle style;
-    style.size = 40;
-    const std::string text = "Mitternachtsschach";
-    double full = 0;
-    ui::measureText(c.cr(), text, style, &full, nullptr);
-    ASSERT_GT(full, 200);
-
-    style.maxWidth = full * 0.4;  // would need 0.4, floor is 0.6
-    style.minScale = 0.6;
-    double w = 0;
-    ui::measureText(c.cr(), text, style, &w, nullptr);
-    EXPECT_NEAR(w, full * 0.6, full * 0.03) << "overflows its maximum width";
-
-    style.maxWidth = full / 1.2;
-    ui::measureText(c.cr(), text, style, &w, nullptr);
-    EXPECT_NEAR(w, full / 1.2, full * 0.03);
-
-    style.maxWidth = full + 5;
-    ui::measureText(c.cr(), text, style, &w, nullptr);
-    EXPECT_DOUBLE_EQ(w, full);
-}
-
-TEST_F(TextTest, NoTextIsDrawnBelowTheFloorAndWhatStillOverflowsIsCounted) {
+TEST_F(TextTest, TooWideTextShrinksToItsBoxButNotBelowMinScaleOrTheFloorAndOverflowsAreCounted) {
     Canvas c(400, 200);
     const std::string text = "Mitternachtsschach";
     ui::TextStyle style;
+    style.size = 40;
+    double full = 0, w = 0;
+    ui::measureText(c.cr(), text, style, &full, nullptr);
+    style.minScale = 0.6;
+    style.maxWidth = full / 1.2;
+    ui::measureText(c.cr(), text, style, &w, nullptr);
+    EXPECT_NEAR(w, full / 1.2, full * 0.03);
+    style.maxWidth = full * 0.4;  // would need 0.4
+    ui::measureText(c.cr(), text, style, &w, nullptr);
+    EXPECT_NEAR(w, full * 0.6, full * 0.03) << "overflows at its minimum scale";
+
+    // 8 px is raised to the floor; 20 px that would need a quarter stops there too.
+    style = ui::TextStyle{};
     style.size = 8;
     ui::beginTextFrame();
     ui::drawText(c.cr(), 0, 0, text, style);
-    EXPECT_EQ(ui::textFrameStats().smallestSize, ui::kMinTextSize) << "raised to the floor";
+    EXPECT_EQ(ui::textFrameStats().smallestSize, ui::kMinTextSize);
     EXPECT_EQ(ui::textFrameStats().overflowing, 0);
-
-    // 20 px would have to shrink to a quarter; minScale allows half, the floor 11 px.
     style.size = 20;
-    double full = 0;
     ui::measureText(c.cr(), text, style, &full, nullptr);
     style.minScale = 0.5;
     style.maxWidth = full / 4;
@@ -156,17 +142,24 @@ TEST_F(TextTest, NoTextIsDrawnBelowTheFloorAndWhatStillOverflowsIsCounted) {
     EXPECT_DOUBLE_EQ(ui::textFrameStats().smallestSize, ui::kMinTextSize);
     EXPECT_EQ(ui::textFrameStats().overflowing, 1);
     EXPECT_EQ(ui::textFrameStats().firstOverflow, text);
+}
 
-    // A wrapped block shrinks to its height, and counts when it cannot.
-    style = ui::TextStyle{};
+TEST_F(TextTest, WrappedTextKeepsToItsWidthAndShrinksToItsHeight) {
+    Canvas c(400, 200);
+    const std::string text = "Ein langer Satz, der sicher nicht in eine schmale Zeile passt.";
+    ui::TextStyle style;
     style.size = 20;
-    style.wrapWidth = 120;
-    double h = 0;
-    ui::measureText(c.cr(), text + " " + text, style, nullptr, &h);
+    double oneLineH = 0, w = 0, h = 0;
+    ui::measureText(c.cr(), text, style, nullptr, &oneLineH);
+    style.wrapWidth = 150;
+    ui::measureText(c.cr(), text, style, &w, &h);
+    EXPECT_LE(w, 150);
+    EXPECT_GE(h, oneLineH * 3);
+    // Counted as overflowing only when even the floor does not fit the height.
     for (const double room : {h * 0.7, h * 0.2}) {
         style.maxHeight = room;
         ui::beginTextFrame();
-        ui::drawText(c.cr(), 0, 0, text + " " + text, style);
+        ui::drawText(c.cr(), 0, 0, text, style);
         EXPECT_LT(ui::textFrameStats().smallestSize, 20);
         EXPECT_EQ(ui::textFrameStats().overflowing, room < h * 0.5 ? 1 : 0) << room;
     }
@@ -210,19 +203,6 @@ TEST_F(TextTest, AlignmentAnchorsTheTextAtX) {
     style.align = ui::Align::Right;  // ignored by drawTextCentered
     ui::drawTextCentered(centred.cr(), 300, 30, "Zug", style);
     EXPECT_NEAR((centred.leftmostInk() + centred.rightmostInk()) / 2.0, 300, 4);
-}
-
-TEST_F(TextTest, WrappingBreaksIntoLinesOfTheGivenWidth) {
-    Canvas c(10, 10);
-    ui::TextStyle style;
-    style.size = 20;
-    const std::string text = "Ein langer Satz, der sicher nicht in eine schmale Zeile passt.";
-    double oneLineH = 0, w = 0, h = 0;
-    ui::measureText(c.cr(), text, style, nullptr, &oneLineH);
-    style.wrapWidth = 150;
-    ui::measureText(c.cr(), text, style, &w, &h);
-    EXPECT_LE(w, 150);
-    EXPECT_GE(h, oneLineH * 3);
 }
 
 TEST_F(TextTest, EmptyTextDrawsAndMeasuresNothing) {

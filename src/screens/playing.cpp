@@ -512,10 +512,15 @@ bool PlayingScreen::sidePanel(Ctx& ctx, const Rect& r) {
     y += ctx.s(19);
     const std::string handicap = levels::handicapKey(cfg_.handicap);
     if (!handicap.empty()) {
+        // Long handicaps wrap onto a second line rather than shrink.
         TextStyle style = info;
         style.color = kAccent;
+        style.maxWidth = 0;
+        style.wrapWidth = r.w;
+        double w = 0, h = 0;
+        measureText(cr, i18n::tr(handicap), style, &w, &h);
         drawText(cr, r.x, y, i18n::tr(handicap), style);
-        y += ctx.s(19);
+        y += std::max(ctx.s(19), h + ctx.s(4));
     }
     y += ctx.s(8);
     TextStyle strong = info;
