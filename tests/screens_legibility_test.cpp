@@ -41,7 +41,7 @@ ui::GameState longGame() {
 struct Case {
     const char* name;
     std::function<ui::GameState()> state;
-    double settle = 0;  // seconds to let pass before the last frame (dice, stars)
+    double settle = 0;  // seconds to let pass before the last frame (the dice)
     int wheel = 0;      // notches scrolled before the last frame
 };
 
@@ -51,14 +51,13 @@ const std::vector<Case>& cases() {
         {"menu", [] { return stateOf(ScreenKind::Menu); }},
         {"levels", [] { return stateOf(ScreenKind::LevelSelect); }},
         {"gallery", [] { return stateOf(ScreenKind::Gallery); }},
-        {"settings", [] { return stateOf(ScreenKind::Settings); }},
         {"settings, scrolled to the end", [] { return stateOf(ScreenKind::Settings); }, 0, -40},
         {"about", [] { return stateOf(ScreenKind::About); }},
         {"licences", [] { return stateOf(ScreenKind::Licenses); }, 0, -400},
         {"dice", [] { return stateOf(ScreenKind::Playing, 23); }, 1.5},  // the longest handicap
         {"long game", longGame},
-        {"won", [] { return solved(ui::Outcome::Win, 140, false); }, 1.5},
-        {"won with a hint", [] { return solved(ui::Outcome::Win, 6, true); }, 1.5},
+        {"won", [] { return solved(ui::Outcome::Win, 140, false); }},
+        {"won with a hint", [] { return solved(ui::Outcome::Win, 6, true); }},
         {"lost", [] { return solved(ui::Outcome::Loss, 9, false); }},
         {"drawn", [] { return solved(ui::Outcome::Draw, 31, false); }},
     };
