@@ -80,4 +80,35 @@ std::uint32_t lighten(std::uint32_t rgb, double amount) { return mix(rgb, 0xFFFF
 
 std::uint32_t darken(std::uint32_t rgb, double amount) { return mix(rgb, 0x000000, amount); }
 
+namespace {
+
+double decoded(std::uint32_t rgb, int shift) {
+    const double c = ((rgb >> shift) & 0xff) / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double relativeLuminance(std::uint32_t rgb) {
+    return 0.2126 * decoded(rgb, 16) + 0.7152 * decoded(rgb, 8) + 0.0722 * decoded(rgb, 0);
+}
+
+}  // namespace
+
+double contrastRatio(std::uint32_t a, std::uint32_t b) {
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+std::uint32_t coordinateColor(const BoardTheme& look) {
+    constexpr double kEnough = 3.0;
+    constexpr double kAim = 4.5;
+    if (contrastRatio(look.coord, look.border) >= kEnough) return look.coord;
+    const bool lighter = contrastRatio(0xFFFFFF, look.border) >= contrastRatio(0x000000, look.border);
+    std::uint32_t c = look.border;
+    for (int step = 1; step <= 20 && contrastRatio(c, look.border) < kAim; ++step) {
+        c = lighter ? lighten(look.border, step * 0.05) : darken(look.border, step * 0.05);
+    }
+    return c;
+}
+
 }  // namespace theme

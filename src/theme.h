@@ -35,4 +35,12 @@ double luminance(std::uint32_t rgb);
 std::uint32_t lighten(std::uint32_t rgb, double amount);
 std::uint32_t darken(std::uint32_t rgb, double amount);
 
+// The contrast ratio of two colours as readers perceive it (sRGB decoded),
+// from 1 (the same) to 21 (black on white).
+double contrastRatio(std::uint32_t a, std::uint32_t b);
+// The colour of the coordinates on a look's frame: the look's own where it
+// stands out 3:1 from the frame, else the frame lightened or darkened,
+// whichever can go further, until it stands out 4.5:1.
+std::uint32_t coordinateColor(const BoardTheme& look);
+
 }  // namespace theme

@@ -17,7 +17,7 @@ using ui::ScreenKind;
 
 constexpr double kStep = 0.1;  // frame step of the scripted clock, seconds
 constexpr std::uint32_t kBannerTurn = 0x8A4B1C;
-constexpr std::uint32_t kBannerThinking = 0x8A7456;
+constexpr std::uint32_t kBannerThinking = ui::kWidgetMutedText;
 constexpr std::uint32_t kBannerCheck = 0xA62626;
 
 enum class Roll { PlayerWins, Tie, ComputerWins };

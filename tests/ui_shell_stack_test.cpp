@@ -185,8 +185,9 @@ TEST(StartUp, InitialWindowSize) {
         const ui::Size r = ui::initialWindowSize(s, given, uw, uh);
         return std::pair{r.w, r.h};
     };
-    EXPECT_EQ(size(fresh, false, 1920, 1080), (std::pair{860, 560}));
-    EXPECT_EQ(size(fresh, false, 2560, 1400), (std::pair{1031, 686}));
+    EXPECT_EQ(size(fresh, false, 1920, 1080), (std::pair{1280, 852})) << "two thirds of the width";
+    EXPECT_EQ(size(fresh, false, 2560, 1400), (std::pair{1707, 1136}));
+    EXPECT_EQ(size(fresh, false, 3440, 1440), (std::pair{2044, 1360})) << "a wide display bounds the height";
     EXPECT_EQ(size(fresh, false, 800, 600), (std::pair{780, 520})) << "the floor yields to a small display";
 
     store::Settings remembered;

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include "i18n.h"
 #include "ui/draw.h"
 #include "ui_shell_support.h"
 
@@ -108,28 +110,78 @@ TEST_F(TextTest, BundledFontsAreRegisteredUnderTheirFamilies) {
     FcPatternDestroy(pattern);
 }
 
-TEST_F(TextTest, TooWideTextShrinksButNotBelowTheMinimumScale) {
-    Canvas c(10, 10);
+TEST_F(TextTest, TooWideTextShrinksToItsBoxButNotBelowMinScaleOrTheFloorAndOverflowsAreCounted) {
+    Canvas c(400, 200);
+    const std::string text = "Mitternachtsschach";
     ui::TextStyle style;
     style.size = 40;
-    const std::string text = "Mitternachtsschach";
-    double full = 0;
+    double full = 0, w = 0;
     ui::measureText(c.cr(), text, style, &full, nullptr);
-    ASSERT_GT(full, 200);
-
-    style.maxWidth = full * 0.4;  // would need 0.4, floor is 0.6
     style.minScale = 0.6;
-    double w = 0;
-    ui::measureText(c.cr(), text, style, &w, nullptr);
-    EXPECT_NEAR(w, full * 0.6, full * 0.03) << "overflows its maximum width";
-
     style.maxWidth = full / 1.2;
     ui::measureText(c.cr(), text, style, &w, nullptr);
     EXPECT_NEAR(w, full / 1.2, full * 0.03);
-
-    style.maxWidth = full + 5;
+    style.maxWidth = full * 0.4;  // would need 0.4
     ui::measureText(c.cr(), text, style, &w, nullptr);
-    EXPECT_DOUBLE_EQ(w, full);
+    EXPECT_NEAR(w, full * 0.6, full * 0.03) << "overflows at its minimum scale";
+
+    // 8 px is raised to the floor; 20 px that would need a quarter stops there too.
+    style = ui::TextStyle{};
+    style.size = 8;
+    ui::beginTextFrame();
+    ui::drawText(c.cr(), 0, 0, text, style);
+    EXPECT_EQ(ui::textFrameStats().smallestSize, ui::kMinTextSize);
+    EXPECT_EQ(ui::textFrameStats().overflowing, 0);
+    style.size = 20;
+    ui::measureText(c.cr(), text, style, &full, nullptr);
+    style.minScale = 0.5;
+    style.maxWidth = full / 4;
+    ui::beginTextFrame();
+    ui::drawText(c.cr(), 0, 0, text, style);
+    ui::drawText(c.cr(), 0, 50, "Zug", style);
+    EXPECT_DOUBLE_EQ(ui::textFrameStats().smallestSize, ui::kMinTextSize);
+    EXPECT_EQ(ui::textFrameStats().overflowing, 1);
+    EXPECT_EQ(ui::textFrameStats().firstOverflow, text);
+}
+
+TEST_F(TextTest, WrappedTextKeepsToItsWidthAndShrinksToItsHeight) {
+    Canvas c(400, 200);
+    const std::string text = "Ein langer Satz, der sicher nicht in eine schmale Zeile passt.";
+    ui::TextStyle style;
+    style.size = 20;
+    double oneLineH = 0, w = 0, h = 0;
+    ui::measureText(c.cr(), text, style, nullptr, &oneLineH);
+    style.wrapWidth = 150;
+    ui::measureText(c.cr(), text, style, &w, &h);
+    EXPECT_LE(w, 150);
+    EXPECT_GE(h, oneLineH * 3);
+    // Counted as overflowing only when even the floor does not fit the height.
+    for (const double room : {h * 0.7, h * 0.2}) {
+        style.maxHeight = room;
+        ui::beginTextFrame();
+        ui::drawText(c.cr(), 0, 0, text, style);
+        EXPECT_LT(ui::textFrameStats().smallestSize, 20);
+        EXPECT_EQ(ui::textFrameStats().overflowing, room < h * 0.5 ? 1 : 0) << room;
+    }
+}
+
+// Kanji shared with Chinese keep their Japanese forms in Japanese texts.
+TEST_F(TextTest, JapaneseTextTakesJapaneseGlyphForms) {
+    ui::TextStyle style;
+    style.size = 40;
+    auto drawn = [&](const char* language) {
+        i18n::setLanguage(language);
+        Canvas c(200, 60);
+        ui::drawText(c.cr(), 0, 0, "\u76F4\u9AA8\u89D2", style);  // 直骨角
+        std::vector<int> ink;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 200; ++x) ink.push_back(c.alpha(x, y));
+        return ink;
+    };
+    const std::vector<int> japanese = drawn("ja");
+    EXPECT_NE(japanese, drawn("zh"));
+    EXPECT_EQ(japanese, drawn("ja"));
+    i18n::setLanguage("en");
 }
 
 TEST_F(TextTest, AlignmentAnchorsTheTextAtX) {
@@ -151,19 +203,6 @@ TEST_F(TextTest, AlignmentAnchorsTheTextAtX) {
     style.align = ui::Align::Right;  // ignored by drawTextCentered
     ui::drawTextCentered(centred.cr(), 300, 30, "Zug", style);
     EXPECT_NEAR((centred.leftmostInk() + centred.rightmostInk()) / 2.0, 300, 4);
-}
-
-TEST_F(TextTest, WrappingBreaksIntoLinesOfTheGivenWidth) {
-    Canvas c(10, 10);
-    ui::TextStyle style;
-    style.size = 20;
-    const std::string text = "Ein langer Satz, der sicher nicht in eine schmale Zeile passt.";
-    double oneLineH = 0, w = 0, h = 0;
-    ui::measureText(c.cr(), text, style, nullptr, &oneLineH);
-    style.wrapWidth = 150;
-    ui::measureText(c.cr(), text, style, &w, &h);
-    EXPECT_LE(w, 150);
-    EXPECT_GE(h, oneLineH * 3);
 }
 
 TEST_F(TextTest, EmptyTextDrawsAndMeasuresNothing) {

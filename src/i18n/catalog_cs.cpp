@@ -50,6 +50,7 @@ const Entry kEntries_cs[kEntryCount] = {
     {"app.tagline", "Hrajte šachy ve 100 úrovních"},
     {"attract.demo", "Ukázka"},
     {"attract.touchToPlay", "Dotkněte se a hrajte"},
+    {"back.toLevels", "Úrovně"},
     {"boards.emerald", "Smaragd"},
     {"boards.glass", "Sklo"},
     {"boards.graphite", "Grafit"},
@@ -140,7 +141,7 @@ const Entry kEntries_cs[kEntryCount] = {
     {"playing.yourTurn", "Jste na tahu"},
     {"settings.back", "Menu"},
     {"settings.data", "Data"},
-    {"settings.flipBoard", "Otočit šachovnici (černé dole)"},
+    {"settings.flipBoard", "Zobrazit šachovnici ze strany soupeře"},
     {"settings.gameplay", "Hra"},
     {"settings.haptics", "Vibrace"},
     {"settings.headline", "Nastavení"},
@@ -164,6 +165,8 @@ const Entry kEntries_cs[kEntryCount] = {
     {"solved.optimumHint", "Nejlépe za {{n}} tahů — pro ★★★"},
     {"solved.timeLine", "Čas: {{time}}"},
     {"solved.toMenu", "Hlavní menu"},
+    {"stars.cappedByHint", "Použita nápověda: nejvýše jedna hvězda"},
+    {"stars.hintUsed", "použita nápověda"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_da[kEntryCount] = {
     {"app.tagline", "Spil skak gennem 100 niveauer"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Tryk for at spille"},
+    {"back.toLevels", "Niveauer"},
     {"boards.emerald", "Smaragd"},
     {"boards.glass", "Glas"},
     {"boards.graphite", "Grafit"},
@@ -140,7 +141,7 @@ const Entry kEntries_da[kEntryCount] = {
     {"playing.yourTurn", "Din tur"},
     {"settings.back", "Menu"},
     {"settings.data", "Data"},
-    {"settings.flipBoard", "Vend brættet (sort nederst)"},
+    {"settings.flipBoard", "Vis brættet fra modstanderens side"},
     {"settings.gameplay", "Spil"},
     {"settings.haptics", "Haptik"},
     {"settings.headline", "Indstillinger"},
@@ -164,6 +165,8 @@ const Entry kEntries_da[kEntryCount] = {
     {"solved.optimumHint", "Bedst på {{n}} træk — for ★★★"},
     {"solved.timeLine", "Tid: {{time}}"},
     {"solved.toMenu", "Hovedmenu"},
+    {"stars.cappedByHint", "Tip brugt: højst én stjerne"},
+    {"stars.hintUsed", "tip brugt"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_de[kEntryCount] = {
     {"app.tagline", "Schach spielen in 100 Levels"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Tippen zum Spielen"},
+    {"back.toLevels", "Level"},
     {"boards.emerald", "Smaragd"},
     {"boards.glass", "Glas"},
     {"boards.graphite", "Graphit"},
@@ -140,7 +141,7 @@ const Entry kEntries_de[kEntryCount] = {
     {"playing.yourTurn", "Du bist am Zug"},
     {"settings.back", "Menü"},
     {"settings.data", "Daten"},
-    {"settings.flipBoard", "Brett drehen (Schwarz unten)"},
+    {"settings.flipBoard", "Brett aus Sicht des Gegners zeigen"},
     {"settings.gameplay", "Spiel"},
     {"settings.haptics", "Haptik"},
     {"settings.headline", "Einstellungen"},
@@ -164,6 +165,8 @@ const Entry kEntries_de[kEntryCount] = {
     {"solved.optimumHint", "Optimal in {{n}} Zügen — für ★★★"},
     {"solved.timeLine", "Zeit: {{time}}"},
     {"solved.toMenu", "Hauptmenü"},
+    {"stars.cappedByHint", "Tipp genutzt: höchstens ein Stern"},
+    {"stars.hintUsed", "Tipp genutzt"},
 };
 
 }  // namespace i18n_data

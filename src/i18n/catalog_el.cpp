@@ -50,6 +50,7 @@ const Entry kEntries_el[kEntryCount] = {
     {"app.tagline", "Παίξε σκάκι σε 100 επίπεδα"},
     {"attract.demo", "Επίδειξη"},
     {"attract.touchToPlay", "Άγγιξε για να παίξεις"},
+    {"back.toLevels", "Επίπεδα"},
     {"boards.emerald", "Σμαράγδι"},
     {"boards.glass", "Γυαλί"},
     {"boards.graphite", "Γραφίτης"},
@@ -140,7 +141,7 @@ const Entry kEntries_el[kEntryCount] = {
     {"playing.yourTurn", "Η σειρά σου"},
     {"settings.back", "Μενού"},
     {"settings.data", "Δεδομένα"},
-    {"settings.flipBoard", "Αναστροφή σκακιέρας (μαύρα κάτω)"},
+    {"settings.flipBoard", "Σκακιέρα από την πλευρά του αντιπάλου"},
     {"settings.gameplay", "Παιχνίδι"},
     {"settings.haptics", "Δόνηση"},
     {"settings.headline", "Ρυθμίσεις"},
@@ -164,6 +165,8 @@ const Entry kEntries_el[kEntryCount] = {
     {"solved.optimumHint", "Καλύτερο: {{n}} κινήσεις — για ★★★"},
     {"solved.timeLine", "Χρόνος: {{time}}"},
     {"solved.toMenu", "Κύριο μενού"},
+    {"stars.cappedByHint", "Χρησιμοποιήθηκε υπόδειξη: το πολύ ένα αστέρι"},
+    {"stars.hintUsed", "με υπόδειξη"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_en[kEntryCount] = {
     {"app.tagline", "Play chess across 100 levels"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Touch to play"},
+    {"back.toLevels", "Levels"},
     {"boards.emerald", "Emerald"},
     {"boards.glass", "Glass"},
     {"boards.graphite", "Graphite"},
@@ -140,7 +141,7 @@ const Entry kEntries_en[kEntryCount] = {
     {"playing.yourTurn", "Your turn"},
     {"settings.back", "Menu"},
     {"settings.data", "Data"},
-    {"settings.flipBoard", "Flip board (black at bottom)"},
+    {"settings.flipBoard", "Show the board from the opponent's side"},
     {"settings.gameplay", "Gameplay"},
     {"settings.haptics", "Haptics"},
     {"settings.headline", "Settings"},
@@ -164,6 +165,8 @@ const Entry kEntries_en[kEntryCount] = {
     {"solved.optimumHint", "Best in {{n}} moves — for ★★★"},
     {"solved.timeLine", "Time: {{time}}"},
     {"solved.toMenu", "Main menu"},
+    {"stars.cappedByHint", "A hint was used: one star at most"},
+    {"stars.hintUsed", "hint used"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_es[kEntryCount] = {
     {"app.tagline", "Juega al ajedrez en 100 niveles"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Toca para jugar"},
+    {"back.toLevels", "Niveles"},
     {"boards.emerald", "Esmeralda"},
     {"boards.glass", "Cristal"},
     {"boards.graphite", "Grafito"},
@@ -140,7 +141,7 @@ const Entry kEntries_es[kEntryCount] = {
     {"playing.yourTurn", "Tu turno"},
     {"settings.back", "Menú"},
     {"settings.data", "Datos"},
-    {"settings.flipBoard", "Girar el tablero (negras abajo)"},
+    {"settings.flipBoard", "Ver el tablero desde el lado del rival"},
     {"settings.gameplay", "Juego"},
     {"settings.haptics", "Vibración"},
     {"settings.headline", "Ajustes"},
@@ -164,6 +165,8 @@ const Entry kEntries_es[kEntryCount] = {
     {"solved.optimumHint", "Óptimo: {{n}} jugadas — para ★★★"},
     {"solved.timeLine", "Tiempo: {{time}}"},
     {"solved.toMenu", "Menú principal"},
+    {"stars.cappedByHint", "Pista usada: una estrella como máximo"},
+    {"stars.hintUsed", "pista usada"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_fi[kEntryCount] = {
     {"app.tagline", "Pelaa shakkia 100 tasolla"},
     {"attract.demo", "Esittely"},
     {"attract.touchToPlay", "Kosketa ja pelaa"},
+    {"back.toLevels", "Tasot"},
     {"boards.emerald", "Smaragdi"},
     {"boards.glass", "Lasi"},
     {"boards.graphite", "Grafiitti"},
@@ -140,7 +141,7 @@ const Entry kEntries_fi[kEntryCount] = {
     {"playing.yourTurn", "Sinun vuorosi"},
     {"settings.back", "Valikko"},
     {"settings.data", "Tiedot"},
-    {"settings.flipBoard", "Käännä lauta (musta alhaalla)"},
+    {"settings.flipBoard", "Näytä lauta vastustajan puolelta"},
     {"settings.gameplay", "Pelaaminen"},
     {"settings.haptics", "Haptiikka"},
     {"settings.headline", "Asetukset"},
@@ -164,6 +165,8 @@ const Entry kEntries_fi[kEntryCount] = {
     {"solved.optimumHint", "Paras tulos {{n}} siirtoa — ★★★"},
     {"solved.timeLine", "Aika: {{time}}"},
     {"solved.toMenu", "Päävalikko"},
+    {"stars.cappedByHint", "Vihje käytetty: enintään yksi tähti"},
+    {"stars.hintUsed", "vihje käytetty"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_fr[kEntryCount] = {
     {"app.tagline", "Jouez aux échecs sur 100 niveaux"},
     {"attract.demo", "Démo"},
     {"attract.touchToPlay", "Touchez pour jouer"},
+    {"back.toLevels", "Niveaux"},
     {"boards.emerald", "Émeraude"},
     {"boards.glass", "Verre"},
     {"boards.graphite", "Graphite"},
@@ -140,7 +141,7 @@ const Entry kEntries_fr[kEntryCount] = {
     {"playing.yourTurn", "À vous de jouer"},
     {"settings.back", "Menu"},
     {"settings.data", "Données"},
-    {"settings.flipBoard", "Retourner l’échiquier (noirs en bas)"},
+    {"settings.flipBoard", "Voir l’échiquier du côté de l’adversaire"},
     {"settings.gameplay", "Jeu"},
     {"settings.haptics", "Vibrations"},
     {"settings.headline", "Paramètres"},
@@ -164,6 +165,8 @@ const Entry kEntries_fr[kEntryCount] = {
     {"solved.optimumHint", "Optimum : {{n}} coups — pour ★★★"},
     {"solved.timeLine", "Temps : {{time}}"},
     {"solved.toMenu", "Menu principal"},
+    {"stars.cappedByHint", "Indice utilisé : une étoile au plus"},
+    {"stars.hintUsed", "indice utilisé"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_hu[kEntryCount] = {
     {"app.tagline", "Sakkozz 100 szinten át"},
     {"attract.demo", "Bemutató"},
     {"attract.touchToPlay", "Érintsd meg a játékhoz"},
+    {"back.toLevels", "Szintek"},
     {"boards.emerald", "Smaragd"},
     {"boards.glass", "Üveg"},
     {"boards.graphite", "Grafit"},
@@ -140,7 +141,7 @@ const Entry kEntries_hu[kEntryCount] = {
     {"playing.yourTurn", "Te lépsz"},
     {"settings.back", "Menü"},
     {"settings.data", "Adatok"},
-    {"settings.flipBoard", "Tábla megfordítása (sötét alul)"},
+    {"settings.flipBoard", "A tábla az ellenfél oldaláról nézve"},
     {"settings.gameplay", "Játékmenet"},
     {"settings.haptics", "Rezgés"},
     {"settings.headline", "Beállítások"},
@@ -164,6 +165,8 @@ const Entry kEntries_hu[kEntryCount] = {
     {"solved.optimumHint", "Legjobb: {{n}} lépés — a ★★★-ért"},
     {"solved.timeLine", "Idő: {{time}}"},
     {"solved.toMenu", "Főmenü"},
+    {"stars.cappedByHint", "Tipp használva: legfeljebb egy csillag"},
+    {"stars.hintUsed", "tipp használva"},
 };
 
 }  // namespace i18n_data

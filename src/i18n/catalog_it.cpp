@@ -50,6 +50,7 @@ const Entry kEntries_it[kEntryCount] = {
     {"app.tagline", "Gioca a scacchi in 100 livelli"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Tocca per giocare"},
+    {"back.toLevels", "Livelli"},
     {"boards.emerald", "Smeraldo"},
     {"boards.glass", "Vetro"},
     {"boards.graphite", "Grafite"},
@@ -140,7 +141,7 @@ const Entry kEntries_it[kEntryCount] = {
     {"playing.yourTurn", "Tocca a te"},
     {"settings.back", "Menu"},
     {"settings.data", "Dati"},
-    {"settings.flipBoard", "Ruota la scacchiera (nero in basso)"},
+    {"settings.flipBoard", "Vedi la scacchiera dal lato dell’avversario"},
     {"settings.gameplay", "Gioco"},
     {"settings.haptics", "Vibrazione"},
     {"settings.headline", "Impostazioni"},
@@ -164,6 +165,8 @@ const Entry kEntries_it[kEntryCount] = {
     {"solved.optimumHint", "Ottimo: {{n}} mosse — per ★★★"},
     {"solved.timeLine", "Tempo: {{time}}"},
     {"solved.toMenu", "Menu principale"},
+    {"stars.cappedByHint", "Aiuto usato: al massimo una stella"},
+    {"stars.hintUsed", "aiuto usato"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_ja[kEntryCount] = {
     {"app.tagline", "100のレベルでチェスを楽しもう"},
     {"attract.demo", "デモ"},
     {"attract.touchToPlay", "タッチしてプレイ"},
+    {"back.toLevels", "レベル"},
     {"boards.emerald", "エメラルド"},
     {"boards.glass", "ガラス"},
     {"boards.graphite", "グラファイト"},
@@ -140,7 +141,7 @@ const Entry kEntries_ja[kEntryCount] = {
     {"playing.yourTurn", "あなたの番"},
     {"settings.back", "メニュー"},
     {"settings.data", "データ"},
-    {"settings.flipBoard", "盤を反転（黒を手前に）"},
+    {"settings.flipBoard", "相手側から盤を見る"},
     {"settings.gameplay", "ゲームプレイ"},
     {"settings.haptics", "触覚フィードバック"},
     {"settings.headline", "設定"},
@@ -164,6 +165,8 @@ const Entry kEntries_ja[kEntryCount] = {
     {"solved.optimumHint", "{{n}}手以内で勝利 — ★★★獲得"},
     {"solved.timeLine", "時間：{{time}}"},
     {"solved.toMenu", "メインメニュー"},
+    {"stars.cappedByHint", "ヒントを使ったため星は最大1つです"},
+    {"stars.hintUsed", "ヒント使用"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_ko[kEntryCount] = {
     {"app.tagline", "100개 레벨로 즐기는 체스"},
     {"attract.demo", "데모"},
     {"attract.touchToPlay", "터치하여 플레이"},
+    {"back.toLevels", "레벨"},
     {"boards.emerald", "에메랄드"},
     {"boards.glass", "유리"},
     {"boards.graphite", "흑연"},
@@ -140,7 +141,7 @@ const Entry kEntries_ko[kEntryCount] = {
     {"playing.yourTurn", "내 차례"},
     {"settings.back", "메뉴"},
     {"settings.data", "데이터"},
-    {"settings.flipBoard", "체스판 뒤집기 (흑이 아래)"},
+    {"settings.flipBoard", "상대편 쪽에서 판 보기"},
     {"settings.gameplay", "게임플레이"},
     {"settings.haptics", "햅틱 피드백"},
     {"settings.headline", "설정"},
@@ -164,6 +165,8 @@ const Entry kEntries_ko[kEntryCount] = {
     {"solved.optimumHint", "{{n}}수 이내 승리 — ★★★"},
     {"solved.timeLine", "시간: {{time}}"},
     {"solved.toMenu", "메인 메뉴"},
+    {"stars.cappedByHint", "힌트를 사용해 별은 최대 1개입니다"},
+    {"stars.hintUsed", "힌트 사용"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_nl[kEntryCount] = {
     {"app.tagline", "Schaak je door 100 levels"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Tik om te spelen"},
+    {"back.toLevels", "Levels"},
     {"boards.emerald", "Smaragd"},
     {"boards.glass", "Glas"},
     {"boards.graphite", "Grafiet"},
@@ -140,7 +141,7 @@ const Entry kEntries_nl[kEntryCount] = {
     {"playing.yourTurn", "Jij bent aan zet"},
     {"settings.back", "Menu"},
     {"settings.data", "Gegevens"},
-    {"settings.flipBoard", "Bord draaien (zwart onderaan)"},
+    {"settings.flipBoard", "Bord vanaf de kant van de tegenstander tonen"},
     {"settings.gameplay", "Spel"},
     {"settings.haptics", "Trillingen"},
     {"settings.headline", "Instellingen"},
@@ -164,6 +165,8 @@ const Entry kEntries_nl[kEntryCount] = {
     {"solved.optimumHint", "Optimaal: {{n}} zetten — voor ★★★"},
     {"solved.timeLine", "Tijd: {{time}}"},
     {"solved.toMenu", "Hoofdmenu"},
+    {"stars.cappedByHint", "Tip gebruikt: hoogstens één ster"},
+    {"stars.hintUsed", "tip gebruikt"},
 };
 
 }  // namespace i18n_data

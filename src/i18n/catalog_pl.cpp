@@ -50,6 +50,7 @@ const Entry kEntries_pl[kEntryCount] = {
     {"app.tagline", "Graj w szachy na 100 poziomach"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Dotknij, aby zagrać"},
+    {"back.toLevels", "Poziomy"},
     {"boards.emerald", "Szmaragd"},
     {"boards.glass", "Szkło"},
     {"boards.graphite", "Grafit"},
@@ -140,7 +141,7 @@ const Entry kEntries_pl[kEntryCount] = {
     {"playing.yourTurn", "Twój ruch"},
     {"settings.back", "Menu"},
     {"settings.data", "Dane"},
-    {"settings.flipBoard", "Obróć szachownicę (czarne na dole)"},
+    {"settings.flipBoard", "Pokaż szachownicę od strony przeciwnika"},
     {"settings.gameplay", "Rozgrywka"},
     {"settings.haptics", "Wibracje"},
     {"settings.headline", "Ustawienia"},
@@ -164,6 +165,8 @@ const Entry kEntries_pl[kEntryCount] = {
     {"solved.optimumHint", "Najlepiej w {{n}} ruchach — na ★★★"},
     {"solved.timeLine", "Czas: {{time}}"},
     {"solved.toMenu", "Menu główne"},
+    {"stars.cappedByHint", "Użyto podpowiedzi: najwyżej jedna gwiazdka"},
+    {"stars.hintUsed", "użyto podpowiedzi"},
 };
 
 }  // namespace i18n_data

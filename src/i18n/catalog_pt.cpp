@@ -50,6 +50,7 @@ const Entry kEntries_pt[kEntryCount] = {
     {"app.tagline", "Jogue xadrez em 100 níveis"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Toque para jogar"},
+    {"back.toLevels", "Níveis"},
     {"boards.emerald", "Esmeralda"},
     {"boards.glass", "Vidro"},
     {"boards.graphite", "Grafite"},
@@ -140,7 +141,7 @@ const Entry kEntries_pt[kEntryCount] = {
     {"playing.yourTurn", "Sua vez"},
     {"settings.back", "Menu"},
     {"settings.data", "Dados"},
-    {"settings.flipBoard", "Girar tabuleiro (pretas embaixo)"},
+    {"settings.flipBoard", "Ver o tabuleiro do lado do adversário"},
     {"settings.gameplay", "Jogo"},
     {"settings.haptics", "Vibração"},
     {"settings.headline", "Configurações"},
@@ -164,6 +165,8 @@ const Entry kEntries_pt[kEntryCount] = {
     {"solved.optimumHint", "Ideal: {{n}} lances — para ★★★"},
     {"solved.timeLine", "Tempo: {{time}}"},
     {"solved.toMenu", "Menu principal"},
+    {"stars.cappedByHint", "Dica usada: no máximo uma estrela"},
+    {"stars.hintUsed", "dica usada"},
 };
 
 }  // namespace i18n_data

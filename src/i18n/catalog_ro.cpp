@@ -50,6 +50,7 @@ const Entry kEntries_ro[kEntryCount] = {
     {"app.tagline", "Joacă șah în 100 de niveluri"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Atinge pentru a juca"},
+    {"back.toLevels", "Niveluri"},
     {"boards.emerald", "Smarald"},
     {"boards.glass", "Sticlă"},
     {"boards.graphite", "Grafit"},
@@ -140,7 +141,7 @@ const Entry kEntries_ro[kEntryCount] = {
     {"playing.yourTurn", "Rândul tău"},
     {"settings.back", "Meniu"},
     {"settings.data", "Date"},
-    {"settings.flipBoard", "Întoarce tabla (negrele jos)"},
+    {"settings.flipBoard", "Tabla văzută din partea adversarului"},
     {"settings.gameplay", "Joc"},
     {"settings.haptics", "Vibrații"},
     {"settings.headline", "Setări"},
@@ -164,6 +165,8 @@ const Entry kEntries_ro[kEntryCount] = {
     {"solved.optimumHint", "Cel mai bine în {{n}} mutări — pentru ★★★"},
     {"solved.timeLine", "Timp: {{time}}"},
     {"solved.toMenu", "Meniu principal"},
+    {"stars.cappedByHint", "Indiciu folosit: cel mult o stea"},
+    {"stars.hintUsed", "indiciu folosit"},
 };
 
 }  // namespace i18n_data

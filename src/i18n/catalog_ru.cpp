@@ -50,6 +50,7 @@ const Entry kEntries_ru[kEntryCount] = {
     {"app.tagline", "Пройдите 100 шахматных уровней"},
     {"attract.demo", "Демо"},
     {"attract.touchToPlay", "Нажмите, чтобы играть"},
+    {"back.toLevels", "Уровни"},
     {"boards.emerald", "Изумруд"},
     {"boards.glass", "Стекло"},
     {"boards.graphite", "Графит"},
@@ -140,7 +141,7 @@ const Entry kEntries_ru[kEntryCount] = {
     {"playing.yourTurn", "Ваш ход"},
     {"settings.back", "Меню"},
     {"settings.data", "Данные"},
-    {"settings.flipBoard", "Перевернуть доску (чёрные внизу)"},
+    {"settings.flipBoard", "Доска со стороны соперника"},
     {"settings.gameplay", "Игровой процесс"},
     {"settings.haptics", "Тактильный отклик"},
     {"settings.headline", "Настройки"},
@@ -164,6 +165,8 @@ const Entry kEntries_ru[kEntryCount] = {
     {"solved.optimumHint", "Ходов для ★★★: не более {{n}}"},
     {"solved.timeLine", "Время: {{time}}"},
     {"solved.toMenu", "Главное меню"},
+    {"stars.cappedByHint", "Использована подсказка: не больше одной звезды"},
+    {"stars.hintUsed", "с подсказкой"},
 };
 
 }  // namespace i18n_data

@@ -50,6 +50,7 @@ const Entry kEntries_sv[kEntryCount] = {
     {"app.tagline", "Spela schack genom 100 nivåer"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Tryck för att spela"},
+    {"back.toLevels", "Nivåer"},
     {"boards.emerald", "Smaragd"},
     {"boards.glass", "Glas"},
     {"boards.graphite", "Grafit"},
@@ -140,7 +141,7 @@ const Entry kEntries_sv[kEntryCount] = {
     {"playing.yourTurn", "Ditt drag"},
     {"settings.back", "Meny"},
     {"settings.data", "Data"},
-    {"settings.flipBoard", "Vänd brädet (svart nederst)"},
+    {"settings.flipBoard", "Visa brädet från motståndarens sida"},
     {"settings.gameplay", "Spel"},
     {"settings.haptics", "Haptik"},
     {"settings.headline", "Inställningar"},
@@ -164,6 +165,8 @@ const Entry kEntries_sv[kEntryCount] = {
     {"solved.optimumHint", "Bäst på {{n}} drag — för ★★★"},
     {"solved.timeLine", "Tid: {{time}}"},
     {"solved.toMenu", "Huvudmeny"},
+    {"stars.cappedByHint", "Tips använt: högst en stjärna"},
+    {"stars.hintUsed", "tips använt"},
 };
 
 }  // namespace i18n_data

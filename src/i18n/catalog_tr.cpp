@@ -50,6 +50,7 @@ const Entry kEntries_tr[kEntryCount] = {
     {"app.tagline", "100 seviye boyunca satranç oyna"},
     {"attract.demo", "Demo"},
     {"attract.touchToPlay", "Oynamak için dokun"},
+    {"back.toLevels", "Seviyeler"},
     {"boards.emerald", "Zümrüt"},
     {"boards.glass", "Cam"},
     {"boards.graphite", "Grafit"},
@@ -140,7 +141,7 @@ const Entry kEntries_tr[kEntryCount] = {
     {"playing.yourTurn", "Sıra sende"},
     {"settings.back", "Menü"},
     {"settings.data", "Veriler"},
-    {"settings.flipBoard", "Tahtayı çevir (siyah altta)"},
+    {"settings.flipBoard", "Tahtayı rakibin tarafından göster"},
     {"settings.gameplay", "Oynanış"},
     {"settings.haptics", "Dokunsal geri bildirim"},
     {"settings.headline", "Ayarlar"},
@@ -164,6 +165,8 @@ const Entry kEntries_tr[kEntryCount] = {
     {"solved.optimumHint", "En iyi: {{n}} hamle — ★★★ için"},
     {"solved.timeLine", "Süre: {{time}}"},
     {"solved.toMenu", "Ana menü"},
+    {"stars.cappedByHint", "İpucu kullanıldı: en fazla bir yıldız"},
+    {"stars.hintUsed", "ipucu kullanıldı"},
 };
 
 }  // namespace i18n_data

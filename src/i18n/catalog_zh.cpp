@@ -50,6 +50,7 @@ const Entry kEntries_zh[kEntryCount] = {
     {"app.tagline", "100个关卡，畅玩国际象棋"},
     {"attract.demo", "演示"},
     {"attract.touchToPlay", "点击开始游戏"},
+    {"back.toLevels", "关卡"},
     {"boards.emerald", "祖母绿"},
     {"boards.glass", "玻璃"},
     {"boards.graphite", "石墨"},
@@ -140,7 +141,7 @@ const Entry kEntries_zh[kEntryCount] = {
     {"playing.yourTurn", "轮到你了"},
     {"settings.back", "菜单"},
     {"settings.data", "数据"},
-    {"settings.flipBoard", "翻转棋盘（黑方在下）"},
+    {"settings.flipBoard", "从对手一侧查看棋盘"},
     {"settings.gameplay", "游戏玩法"},
     {"settings.haptics", "触感反馈"},
     {"settings.headline", "设置"},
@@ -164,6 +165,8 @@ const Entry kEntries_zh[kEntryCount] = {
     {"solved.optimumHint", "{{n}}步内获胜 — 可得★★★"},
     {"solved.timeLine", "用时：{{time}}"},
     {"solved.toMenu", "主菜单"},
+    {"stars.cappedByHint", "使用了提示：最多一颗星"},
+    {"stars.hintUsed", "已用提示"},
 };
 
 }  // namespace i18n_data

@@ -21,14 +21,14 @@ namespace ui {
 namespace {
 
 constexpr std::uint32_t kAccent = 0x8A4B1C;
-constexpr std::uint32_t kMuted = 0x8A7456;
+constexpr std::uint32_t kMuted = kWidgetMutedText;
 constexpr std::uint32_t kBody = 0x3A2810;
 constexpr std::uint32_t kRule = 0xCDB88A;
 
 // Names and addresses are not translated.
 constexpr const char* kDevelopers = "Mara Lindqvist & Jonas Feldhaus";
 constexpr const char* kMaker = "Orlavan Software";
-constexpr const char* kNotice = "\u00A9 2025 Orlavan Software. All rights reserved.";
+constexpr const char* kNotice = "\u00A9 2026 Orlavan Software \u00B7 MIT licence";
 constexpr const char* kMail = "hallo@orlavan-software.de";
 constexpr const char* kWebsiteText = "www.orlavan-software.de";
 constexpr const char* kWebsite = "https://www.orlavan-software.de";
@@ -45,7 +45,8 @@ public:
     void update(Ctx& ctx) override;
 };
 
-TextStyle line(double size, std::uint32_t colour, bool bold) {
+// Centred lines that wrap within the column they stand in.
+TextStyle line(double size, std::uint32_t colour, bool bold, double width) {
     TextStyle style;
     style.size = size;
     style.color = colour;
@@ -53,29 +54,100 @@ TextStyle line(double size, std::uint32_t colour, bool bold) {
     style.alpha = 1.0;
     style.align = Align::Center;
     style.minScale = 0.6;
+    style.wrapWidth = width;
     return style;
 }
 
-void sep(Ctx& ctx, double y) {
-    const double half = std::min(ctx.w - ctx.s(80), ctx.s(520)) / 2;
-    drawLine(ctx.cr, ctx.w / 2 - half, y, ctx.w / 2 + half, y, 1.0, kRule, 0.9);
+// One column of the page: its centre, width and the size of a reference unit.
+struct Column {
+    double cx = 0;
+    double width = 0;
+    double unit = 1;
+
+    double s(double v) const { return v * unit; }
+};
+
+void sep(Ctx& ctx, const Column& col, double y) {
+    const double half = std::min(col.width - ctx.s(40), ctx.s(520)) / 2;
+    drawLine(ctx.cr, col.cx - half, y, col.cx + half, y, 1.0, kRule, 0.9);
 }
 
 // Where a link would lead; the game opens nothing itself.
 void openUrl(const std::string& /*target*/) {}
 
-// A clickable, underlined line centred on cx; returns the y below it.
-double link(Ctx& ctx, double cx, double y, const std::string& text, const std::string& target, double size) {
-    TextStyle style = line(size, kAccent, false);
+// A text whose first line is centred on y; lines it wraps into go below.
+// Returns the height those extra lines take.
+double text(Ctx& ctx, const Column& col, double y, const std::string& shown, double size, std::uint32_t colour,
+            bool bold) {
+    TextStyle style = line(col.s(size), colour, bold, col.width);
+    double w = 0, block = 0, oneLine = 0;
+    measureText(ctx.cr, shown, style, &w, &block);
+    style.wrapWidth = 0;
+    measureText(ctx.cr, shown, style, &w, &oneLine);
+    const double extra = std::max(block - oneLine, 0.0);
+    style.wrapWidth = col.width;
+    drawTextCentered(ctx.cr, col.cx, y + extra / 2, shown, style);
+    return extra;
+}
+
+// A clickable, underlined line centred on the column; returns the y below it.
+double link(Ctx& ctx, const Column& col, double y, const std::string& shown, const std::string& target, double size) {
+    TextStyle style = line(col.s(size), kAccent, false, col.width);
     double tw = 0, th = 0;
-    measureText(ctx.cr, text, style, &tw, &th);
-    const Rect hit{cx - tw / 2, y - th / 2, tw, th};
+    measureText(ctx.cr, shown, style, &tw, &th);
+    const Rect hit{col.cx - tw / 2, y - th / 2, tw, th};
     style.alpha = ctx.hover(hit) ? 0.8 : 1.0;
-    drawTextCentered(ctx.cr, cx, y, text, style);
+    drawTextCentered(ctx.cr, col.cx, y, shown, style);
     drawLine(ctx.cr, hit.x, hit.bottom(), hit.right(), hit.bottom(), 1.0, kAccent, style.alpha);
     const bool chosen = focusStop(ctx, hit, ctx.s(4));
     if (ctx.takeClick(hit) || chosen) openUrl(target);
-    return y + th + size / 2;
+    return y + th + col.s(size) / 2;
+}
+
+// The game, its makers and how to reach them; returns the y below.
+double identity(Ctx& ctx, const Column& col, double y) {
+    char version[64];
+    std::snprintf(version, sizeof version, "v%s Build %d", kVersion, kBuildNumber);
+    y += col.s(26);
+    y += text(ctx, col, y, kProductName, 44, kAccent, true);
+    y += col.s(42);
+    y += text(ctx, col, y, version, 16, kMuted, false);
+    y += col.s(36);
+    sep(ctx, col, y);
+    y += col.s(28);
+    y += text(ctx, col, y, i18n::tr("about.developedBy"), 13, kMuted, false);
+    y += col.s(24);
+    y += text(ctx, col, y, kDevelopers, 22, kBody, true);
+    y += col.s(26);
+    y += text(ctx, col, y, kMaker, 17, kBody, true);
+    y += col.s(22);
+    y += text(ctx, col, y, kNotice, 14, kMuted, false);
+    y += col.s(30);
+    sep(ctx, col, y);
+    y += col.s(26);
+    y = link(ctx, col, y, kMail, std::string("mailto:") + kMail, 17);
+    return link(ctx, col, y, kWebsiteText, kWebsite, 17);
+}
+
+// The credits for the chess core, the music and the sounds; returns the y below.
+double credits(Ctx& ctx, const Column& col, double y) {
+    y += col.s(24);
+    y += text(ctx, col, y, i18n::tr("about.engine"), 13, kMuted, false);
+    y += col.s(24);
+    y += text(ctx, col, y, i18n::tr("about.engineCredit"), 15, kBody, false);
+    y += col.s(22);
+    y = link(ctx, col, y, kEngineText, kEngine, 15);
+    y += col.s(10);
+    sep(ctx, col, y);
+    y += col.s(24);
+    y += text(ctx, col, y, i18n::tr("about.musicSound"), 13, kMuted, false);
+    y += col.s(24);
+    y += text(ctx, col, y, i18n::tr("about.musicCredit"), 15, kBody, false);
+    y += col.s(22);
+    y = link(ctx, col, y, kMusicText, kMusic, 15);
+    y += text(ctx, col, y, i18n::tr("about.sfxCredit"), 15, kBody, false);
+    y += col.s(22);
+    return link(ctx, col, y, kSynthText, kSynth, 15);
 }
 
 void AboutScreen::update(Ctx& ctx) {
@@ -87,70 +159,38 @@ void AboutScreen::update(Ctx& ctx) {
         return;
     }
     const double headerH = ctx.s(ctx.compact() ? 52 : 60);
-    // Low windows shrink the whole column (the height is not scaled here).
+    // Low windows shrink the page, but never its smallest text below the floor.
     const double factor = ctx.h < 620 ? 0.62 : (ctx.compact() ? 0.78 : 1.0);
-    auto s = [&](double v) { return v * factor * ctx.ui; };
-    const double cx = ctx.w / 2;
-    cairo_t* cr = ctx.cr;
+    const double unit = std::max(factor * ctx.ui, kMinTextSize / 13);
 
-    double y = headerH + s(26);
-    drawTextCentered(cr, cx, y, kProductName, line(s(44), kAccent, true));
-    char version[64];
-    std::snprintf(version, sizeof version, "v%s Build %d", kVersion, kBuildNumber);
-    y += s(42);
-    drawTextCentered(cr, cx, y, version, line(s(16), kMuted, false));
-    y += s(36);
-    sep(ctx, y);
+    // Wide windows put the credits beside the makers, tall ones below them.
+    double bottom = 0;
+    Column right;
+    if (ctx.w > 1.15 * ctx.h) {
+        const double half = ctx.w / 2;
+        const Column left{half / 2 + ctx.s(8), half - ctx.s(24), unit};
+        right = Column{half + half / 2 - ctx.s(8), half - ctx.s(24), unit};
+        identity(ctx, left, headerH);
+        bottom = credits(ctx, right, headerH);
+    } else {
+        right = Column{ctx.w / 2, ctx.w - ctx.s(48), unit};
+        const double y = identity(ctx, right, headerH) + right.s(14);
+        sep(ctx, right, y);
+        bottom = credits(ctx, right, y);
+    }
 
-    y += s(28);
-    drawTextCentered(cr, cx, y, i18n::tr("about.developedBy"), line(s(13), kMuted, false));
-    y += s(24);
-    drawTextCentered(cr, cx, y, kDevelopers, line(s(22), kBody, true));
-    y += s(26);
-    drawTextCentered(cr, cx, y, kMaker, line(s(17), kBody, true));
-    y += s(22);
-    drawTextCentered(cr, cx, y, kNotice, line(s(14), kMuted, false));
-    y += s(30);
-    sep(ctx, y);
-
-    y += s(26);
-    y = link(ctx, cx, y, kMail, std::string("mailto:") + kMail, s(17));
-    y = link(ctx, cx, y, kWebsiteText, kWebsite, s(17));
-    y += s(14);
-    sep(ctx, y);
-
-    y += s(24);
-    drawTextCentered(cr, cx, y, i18n::tr("about.engine"), line(s(13), kMuted, false));
-    y += s(24);
-    drawTextCentered(cr, cx, y, i18n::tr("about.engineCredit"), line(s(15), kBody, false));
-    y += s(22);
-    y = link(ctx, cx, y, kEngineText, kEngine, s(15));
-    y += s(10);
-    sep(ctx, y);
-
-    y += s(24);
-    drawTextCentered(cr, cx, y, i18n::tr("about.musicSound"), line(s(13), kMuted, false));
-    y += s(24);
-    drawTextCentered(cr, cx, y, i18n::tr("about.musicCredit"), line(s(15), kBody, false));
-    y += s(22);
-    y = link(ctx, cx, y, kMusicText, kMusic, s(15));
-    drawTextCentered(cr, cx, y, i18n::tr("about.sfxCredit"), line(s(15), kBody, false));
-    y += s(22);
-    y = link(ctx, cx, y, kSynthText, kSynth, s(15));
-
-    // On short windows the button keeps clear of the bottom edge, even if it
-    // then covers the last credits.
-    const double buttonW = std::min(ctx.w - ctx.s(64), ctx.s(280));
-    const Rect button{cx - buttonW / 2, std::min(y + s(14), ctx.h - s(78)), buttonW, s(50)};
+    // On short windows the button and the keys line keep clear of the bottom
+    // edge, even if they then cover the last credits.
+    const double buttonW = std::min(right.width - ctx.s(24), ctx.s(280));
+    const Rect button{right.cx - buttonW / 2, std::min(bottom + right.s(14), ctx.h - right.s(112)), buttonW,
+                      right.s(50)};
     if (plainButton(ctx, button, i18n::tr("about.licenses"), false)) {
         GameState licenses;
         licenses.kind = ScreenKind::Licenses;
         Game::instance().push(licenses);
     }
-    // The keys that drive every screen, under the button, never too small to read.
-    TextStyle keys = line(std::max(s(11), 9.0), kMuted, false);
-    keys.maxWidth = ctx.w - ctx.s(32);
-    drawTextCentered(cr, cx, std::min(button.bottom() + s(16), ctx.h - s(13)), i18n::tr("keys.screens"), keys);
+    // The keys that drive every screen, under the button.
+    text(ctx, right, button.bottom() + right.s(18), i18n::tr("keys.screens"), 12, kMuted, false);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ namespace {
 
 constexpr int kPages = 10;
 constexpr std::uint32_t kBody = 0x3A2810;
-constexpr std::uint32_t kMuted = 0x8A7456;
+constexpr std::uint32_t kMuted = kWidgetMutedText;
 
 // A centred, possibly two-line message in place of the cards. Pango centres
 // wrapped lines within the whole wrap width, while the box is centred by the

@@ -30,7 +30,7 @@ constexpr int kPages = 10;
 constexpr int kPerPage = 10;
 constexpr std::uint32_t kAccent = 0x8A4B1C;
 constexpr std::uint32_t kDark = 0x3A2810;
-constexpr std::uint32_t kMuted = 0x8A7456;
+constexpr std::uint32_t kMuted = kWidgetMutedText;
 constexpr std::uint32_t kBadgeText = 0xFDF6E8;
 constexpr const char* kEnDash = "\xE2\x80\x93";
 

@@ -81,7 +81,7 @@ constexpr int kRowCount = kCommonRows + static_cast<int>(std::size(kLicensesLinu
 
 constexpr std::uint32_t kBodyColour = 0x3A2810;
 constexpr std::uint32_t kAccentColour = 0x8A4B1C;
-constexpr std::uint32_t kMutedColour = 0x8A7456;
+constexpr std::uint32_t kMutedColour = kWidgetMutedText;
 constexpr std::uint32_t kRuleColour = 0xCDB88A;
 
 const LicenseRow& rowAt(int i) { return i < kCommonRows ? kLicensesCommon[i] : kLicensesLinux[i - kCommonRows]; }

@@ -24,7 +24,7 @@
 namespace ui {
 namespace {
 
-constexpr std::uint32_t kTaglineColour = 0x8A7456;
+constexpr std::uint32_t kTaglineColour = kWidgetMutedText;
 constexpr double kRockDegrees = 0.9;  // how far a button rocks around its resting tilt
 constexpr double kRockSpeed = 0.9;    // radians per second
 constexpr double kRockPhase = 0.7;    // phase step from one button to the next

@@ -35,7 +35,7 @@ namespace {
 
 constexpr std::uint32_t kBackground = 0xF3EBDD;
 constexpr std::uint32_t kDark = 0x3A2810;
-constexpr std::uint32_t kMuted = 0x8A7456;
+constexpr std::uint32_t kMuted = kWidgetMutedText;
 constexpr std::uint32_t kAccent = 0x8A4B1C;
 constexpr std::uint32_t kLight = 0xFDF6E8;
 constexpr std::uint32_t kCream = 0xFAF4E6;
@@ -178,6 +178,7 @@ private:
     void typeKeys(Ctx& ctx);
     void playTyped();
     void copyGame(const Ctx& ctx);
+    void settleDice();
     void continueAfterDice();
     void undo();
     void hint();
@@ -216,6 +217,7 @@ private:
     int diceP_ = 1;
     int diceN_ = 1;
     double diceStart_ = -1.0;
+    bool diceSettled_ = false;
     bool aiOpens_ = false;
     double aiDueAt_ = -1.0;
     MoveAnim anim_;
@@ -293,6 +295,7 @@ void PlayingScreen::tick(Ctx& ctx) {
 
     if (phase_ == Phase::Dice) {
         if (diceStart_ < 0) diceStart_ = ctx.t;
+        if (!diceSettled_ && ctx.t - diceStart_ > kDiceRollSeconds) settleDice();
         return;
     }
     if (finished_) return;
@@ -544,15 +547,21 @@ void PlayingScreen::playTyped() {
 
 // The Continue button of the dice: the winner of the roll plays White, and a
 // computer that wins takes White with the level's handicap mirrored to its side.
-void PlayingScreen::continueAfterDice() {
-    phase_ = Phase::Play;
-    startFen_ = board_.fen();
+// The board takes the player's side as the result shows, under the dice card,
+// so that Continue does not turn it round afterwards.
+void PlayingScreen::settleDice() {
+    diceSettled_ = true;
     if (diceP_ >= diceN_) return;
     board_ = chess::Board::fromFen(chess::mirrorFen(board_.fen()));
     playerWhite_ = false;
     aiOpens_ = true;
-    startFen_ = board_.fen();
     refresh();
+}
+
+void PlayingScreen::continueAfterDice() {
+    if (!diceSettled_) settleDice();
+    phase_ = Phase::Play;
+    startFen_ = board_.fen();
 }
 
 void PlayingScreen::undo() {
@@ -640,6 +649,7 @@ void PlayingScreen::finish() {
     next.playerWhite = playerWhite_;
     next.startFen = startFen();
     next.playedMoves = movesOfHistory(history_);
+    next.hintUsed = hintUsed_;
     Game::instance().replace(next);
 }
 
@@ -704,7 +714,12 @@ void PlayingScreen::update(Ctx& ctx) {
 
 // ---- panels --------------------------------------------------------------------
 
-std::string backLabel() { return "\u2039 " + i18n::tr("playing.back"); }
+// Names the screen the button returns to: the level select or the menu.
+std::string backLabel() {
+    const GameState* under = Game::instance().underTop();
+    const bool toLevels = under && under->kind == ScreenKind::LevelSelect;
+    return "\u2039 " + i18n::tr(toLevels ? "back.toLevels" : "playing.back");
+}
 
 // Returns false when the Back button left the screen.
 bool PlayingScreen::sidePanel(Ctx& ctx, const Rect& r) {
@@ -725,10 +740,15 @@ bool PlayingScreen::sidePanel(Ctx& ctx, const Rect& r) {
     y += ctx.s(19);
     const std::string handicap = levels::handicapKey(cfg_.handicap);
     if (!handicap.empty()) {
+        // Long handicaps wrap onto a second line rather than shrink.
         TextStyle style = info;
         style.color = kAccent;
+        style.maxWidth = 0;
+        style.wrapWidth = r.w;
+        double w = 0, h = 0;
+        measureText(cr, i18n::tr(handicap), style, &w, &h);
         drawText(cr, r.x, y, i18n::tr(handicap), style);
-        y += ctx.s(19);
+        y += std::max(ctx.s(19), h + ctx.s(4));
     }
     y += ctx.s(8);
     TextStyle strong = info;
@@ -745,13 +765,19 @@ bool PlayingScreen::sidePanel(Ctx& ctx, const Rect& r) {
     const double half = (r.w - ctx.s(8)) / 2;
     actionRow(ctx, {r.x, y, half, ctx.s(34)}, {r.x + half + ctx.s(8), y, half, ctx.s(34)});
     y += ctx.s(42);
-    historyList(ctx, {r.x, y, r.w, std::max(r.y + r.h - y - ctx.s(30), ctx.s(60))});
 
+    // The star target under the history; a hint caps the win at one star, and
+    // the line says so. It wraps rather than shrinking past the floor.
     TextStyle foot = textStyle(ctx.s(11), false, kMuted);
-    foot.maxWidth = r.w;
-    const int stars = std::max(levels::computeStars(moveCount_, cfg_.optimumMoves), 1);
-    drawText(cr, r.x, r.y + r.h - ctx.s(24),
-             i18n::tr("playing.optimumHint", {{"n", number(cfg_.optimumMoves)}, {"stars", number(stars)}}), foot);
+    foot.wrapWidth = r.w;
+    const int stars = hintUsed_ ? 1 : std::max(levels::computeStars(moveCount_, cfg_.optimumMoves), 1);
+    std::string target = i18n::tr("playing.optimumHint", {{"n", number(cfg_.optimumMoves)}, {"stars", number(stars)}});
+    if (hintUsed_) target += " \u00B7 " + i18n::tr("stars.hintUsed");
+    double footW = 0, footH = 0;
+    measureText(cr, target, foot, &footW, &footH);
+    const double footTop = r.y + r.h - std::max(footH, ctx.s(18)) - ctx.s(6);
+    historyList(ctx, {r.x, y, r.w, std::max(footTop - y - ctx.s(6), ctx.s(60))});
+    drawText(cr, r.x, footTop, target, foot);
     return true;
 }
 
@@ -790,7 +816,6 @@ bool PlayingScreen::actionButton(Ctx& ctx, const Rect& r, const std::string& lab
     fillRoundedRect(ctx.cr, r, ctx.s(8), kInert, 0.6);
     strokeRoundedRect(ctx.cr, r, ctx.s(8), ctx.s(1), kOutline, 0.5);
     TextStyle style = textStyle(std::min(0.45 * r.h, ctx.s(14)), false, kMuted);
-    style.alpha = 0.6;
     style.maxWidth = r.w - ctx.s(10);
     drawTextCentered(ctx.cr, r.cx(), r.cy(), label, style);
     return false;

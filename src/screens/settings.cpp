@@ -30,10 +30,35 @@ constexpr double kLanguageButtonH = 30;
 constexpr double kLanguageGap = 6;
 constexpr double kVolumeEpsilon = 0.000001;
 
+// The widths of a language button: the reference width, or more where a
+// language's name would not fit at full size; the system choice spans two
+// buttons when its label needs it.
+struct LanguageButtons {
+    double width = 0;
+    int systemSpan = 1;
+};
+
+LanguageButtons measureLanguageButtons(const Ctx& ctx) {
+    TextStyle style;
+    style.size = std::max(ctx.s(15), kMinTextSize);
+    style.bold = true;  // the selected one is bold
+    const double padding = ctx.s(18);
+    double widest = 0, w = 0, h = 0;
+    for (const i18n::Language& language : i18n::languages()) {
+        measureText(ctx.cr, language.nativeName, style, &w, &h);
+        widest = std::max(widest, w);
+    }
+    LanguageButtons out;
+    out.width = std::max(ctx.s(kLanguageButtonW), widest + padding);
+    measureText(ctx.cr, i18n::tr("settings.languageSystem"), style, &w, &h);
+    if (w + padding > out.width) out.systemSpan = 2;
+    return out;
+}
+
 // Columns of the language grid for a column of width w: as many as fit, at least two.
-int languageColumns(const Ctx& ctx, double w) {
+int languageColumns(const Ctx& ctx, double w, double buttonW) {
     const double g = ctx.s(kLanguageGap);
-    return std::max(2, static_cast<int>((w + g) / (ctx.s(kLanguageButtonW) + g)));
+    return std::max(2, static_cast<int>((w + g) / (buttonW + g)));
 }
 
 class SettingsScreen : public Screen {
@@ -52,6 +77,8 @@ private:
     double scroll_ = 0;
     int confirm_ = 0;
     bool volumeUnsaved_ = false;  // a slider moved during the drag that is still going on
+    LanguageButtons buttons_;     // measured once per layout scale
+    double buttonWFor_ = -1;
 };
 
 void SettingsScreen::update(Ctx& ctx) {
@@ -75,8 +102,13 @@ void SettingsScreen::update(Ctx& ctx) {
     const double margin = std::max((ctx.w - ctx.s(kColumnMaxW)) / 2, ctx.s(24));
     const Rect col{margin, headerH + ctx.s(6), ctx.w - 2 * margin, ctx.h - headerH - ctx.s(46)};
     // Very narrow columns hold fewer languages per row and grow longer.
-    const int cols = languageColumns(ctx, col.w);
-    const int extraRows = (static_cast<int>(i18n::languages().size()) + cols) / cols - 5;
+    if (buttonWFor_ != ctx.ui) {
+        buttons_ = measureLanguageButtons(ctx);
+        buttonWFor_ = ctx.ui;
+    }
+    const int cols = languageColumns(ctx, col.w, buttons_.width);
+    const int slots = static_cast<int>(i18n::languages().size()) + buttons_.systemSpan;
+    const int extraRows = (slots + cols - 1) / cols - 5;
     const double contentH =
         ctx.s(kContentH) + std::max(0, extraRows) * ctx.s(kLanguageButtonH + kLanguageGap);
     applyScroll(ctx, col, contentH, &scroll_);
@@ -120,7 +152,7 @@ double SettingsScreen::section(Ctx& ctx, const Rect& col, double y, const std::s
 // A labelled volume slider; a change is applied at once and saved when the drag ends.
 void SettingsScreen::volumeSlider(Ctx& ctx, const Rect& col, double y, const std::string& label, double& volume,
                                   void (*apply)(double)) {
-    drawText(ctx.cr, col.x, y, label, sansText(std::round(ctx.s(13)), 0x8A7456, false));
+    drawText(ctx.cr, col.x, y, label, sansText(std::round(ctx.s(13)), kWidgetMutedText, false));
     const double v = slider(ctx, Rect{col.x, y + ctx.s(18), col.w, ctx.s(22)}, volume);
     if (std::fabs(v - volume) > kVolumeEpsilon) {
         volume = v;
@@ -160,16 +192,18 @@ void SettingsScreen::content(Ctx& ctx, const Rect& col) {
     }
 
     y = section(ctx, col, y, i18n::tr("settings.language"));
-    const double bw = ctx.s(kLanguageButtonW);
+    const double bw = buttons_.width;
     const double bh = ctx.s(kLanguageButtonH);
     const double g = ctx.s(kLanguageGap);
-    const int cols = languageColumns(ctx, col.w);
+    const int cols = languageColumns(ctx, col.w, bw);
     const std::vector<i18n::Language>& languages = i18n::languages();
     const int cells = static_cast<int>(languages.size()) + 1;
     for (int i = 0; i < cells; ++i) {
         const std::string code = i == 0 ? std::string() : languages[i - 1].code;
         const std::string label = i == 0 ? i18n::tr("settings.languageSystem") : languages[i - 1].nativeName;
-        const Rect cell{col.x + (i % cols) * (bw + g), y + (i / cols) * (bh + g), bw, bh};
+        const int slot = i == 0 ? 0 : i - 1 + buttons_.systemSpan;
+        const double w = i == 0 ? buttons_.systemSpan * bw + (buttons_.systemSpan - 1) * g : bw;
+        const Rect cell{col.x + (slot % cols) * (bw + g), y + (slot / cols) * (bh + g), w, bh};
         if (plainButton(ctx, cell, label, s.language == code)) {
             s.language = code;
             i18n::setLanguage(code);
@@ -178,7 +212,8 @@ void SettingsScreen::content(Ctx& ctx, const Rect& col) {
             Game::instance().invalidate();
         }
     }
-    y += ((cells + cols - 1) / cols) * (bh + g) + ctx.s(16);
+    const int slots = cells - 1 + buttons_.systemSpan;
+    y += ((slots + cols - 1) / cols) * (bh + g) + ctx.s(16);
 
     y = section(ctx, col, y, i18n::tr("settings.data"));
     if (plainButton(ctx, Rect{col.x, y, std::min(ctx.s(260), col.w), ctx.s(34)}, i18n::tr("settings.resetProgress"),

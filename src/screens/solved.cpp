@@ -25,7 +25,7 @@ namespace ui {
 namespace {
 
 constexpr std::uint32_t kWinColour = 0x8A4B1C;
-constexpr std::uint32_t kMutedColour = 0x8A7456;
+constexpr std::uint32_t kMutedColour = kWidgetMutedText;
 constexpr std::uint32_t kBodyColour = 0x3A2810;
 constexpr double kStarRevealSeconds = 1.2;
 
@@ -137,7 +137,10 @@ double SolvedScreen::drawTexts(Ctx& ctx, const Rect& panel, double y) {
     y += ctx.s(22);
     const TextStyle hint = columnText(panel, ctx, ctx.s(13), false, kMutedColour);
     drawText(cr, cx, y, i18n::tr("solved.optimumHint", {{"n", number(cfg_.optimumMoves)}}), hint);
-    y += ctx.s(30);
+    y += ctx.s(20);
+    // Why a short win still shows one star.
+    if (won && st_.hintUsed) drawText(cr, cx, y, i18n::tr("stars.cappedByHint"), hint);
+    y += ctx.s(20);
     return y;
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 constexpr double kShowSeconds = 5.0;
 constexpr double kLetterStagger = 0.24;  // letters arrive faster than on the menu
-constexpr std::uint32_t kTaglineColour = 0x8A7456;
+constexpr std::uint32_t kTaglineColour = kWidgetMutedText;
 
 class SplashScreen : public Screen {
 public:

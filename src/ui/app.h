@@ -130,6 +130,7 @@ struct GameState {
     // The game itself (solved screen), coordinate moves from startFen.
     std::string startFen{};
     std::vector<std::string> playedMoves{};
+    bool hintUsed = false;  // the finished game had a hint, which caps its stars
 };
 
 class Screen {
@@ -151,6 +152,8 @@ public:
     void replace(const GameState& state);
     void resetTo(const GameState& state);
     const GameState& top() const { return stack_.back(); }
+    // The screen a pop returns to, or null when the top one is the only one.
+    const GameState* underTop() const { return stack_.size() >= 2 ? &stack_[stack_.size() - 2] : nullptr; }
     int depth() const { return static_cast<int>(stack_.size()); }
     void invalidate() { ++serial_; }
     void update(Ctx& ctx);

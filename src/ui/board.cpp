@@ -73,8 +73,9 @@ void paintCoordinates(cairo_t* cr, const theme::BoardTheme& look, double c, doub
     style.size = std::max(0.2 * c, 7.0);
     style.bold = true;
     style.italic = false;
-    style.color = look.coord;
-    style.alpha = 0.75;
+    // Opaque, in a colour that stands out from the frame on every look.
+    style.color = theme::coordinateColor(look);
+    style.alpha = 1.0;
     style.align = Align::Center;
     style.maxWidth = 0;
     style.minScale = 0.6;

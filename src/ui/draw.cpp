@@ -8,6 +8,7 @@
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
+#include "i18n.h"
 #include "platform/paths.h"
 
 namespace ui {
@@ -23,6 +24,7 @@ struct TextCache {
     double size = -1;
     bool bold = false;
     bool italic = false;
+    std::string language;  // the interface language the layout's context was given
 
     ~TextCache() {
         if (layout) g_object_unref(layout);
@@ -54,6 +56,18 @@ void useContext(cairo_t* cr) {
     tc.layout = pango_cairo_create_layout(cr);
     tc.owner = cr;
     tc.size = -1;  // a new layout needs the description again
+    tc.language.clear();
+}
+
+// Pango picks the regional forms of shared characters (Japanese kanji rather
+// than Chinese ones) by the language of the text: the interface language.
+void useLanguage() {
+    TextCache& tc = st();
+    const std::string code = i18n::currentLanguage();
+    if (code == tc.language) return;
+    tc.language = code;
+    pango_context_set_language(pango_layout_get_context(tc.layout), pango_language_from_string(code.c_str()));
+    pango_layout_context_changed(tc.layout);
 }
 
 void useFont(const TextStyle& style, double size) {
@@ -82,10 +96,11 @@ PangoAlignment pangoAlign(Align align) {
     return PANGO_ALIGN_LEFT;
 }
 
-// Sets up the shared layout for text at the given scale and returns its pixel size.
-void layOut(cairo_t* cr, const std::string& text, const TextStyle& style, double scale, int* w, int* h) {
+// Sets up the shared layout for text at the given size and returns its pixel size.
+void layOut(cairo_t* cr, const std::string& text, const TextStyle& style, double size, int* w, int* h) {
     useContext(cr);
-    useFont(style, style.size * scale);
+    useLanguage();
+    useFont(style, size);
     PangoLayout* layout = st().layout;
     pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
     if (style.wrapWidth > 0) {
@@ -98,12 +113,56 @@ void layOut(cairo_t* cr, const std::string& text, const TextStyle& style, double
     pango_layout_get_pixel_size(layout, w, h);
 }
 
-// The fitted layout: shrunk towards maxWidth, not below minScale.
-void layOutFitted(cairo_t* cr, const std::string& text, const TextStyle& style, int* w, int* h) {
-    layOut(cr, text, style, 1.0, w, h);
-    if (style.maxWidth <= 0 || *w <= style.maxWidth || *w < 1) return;
-    const double scale = std::max(style.maxWidth / *w, style.minScale);
-    layOut(cr, text, style, scale, w, h);
+// Whether a laid-out text is still larger than its box; a pixel of rounding is allowed.
+bool overflows(const TextStyle& style, int w, int h) {
+    if (style.maxWidth > 0 && w > style.maxWidth + 1) return true;
+    return style.wrapWidth > 0 && style.maxHeight > 0 && h > style.maxHeight + 1;
+}
+
+struct Fitted {
+    int w = 0, h = 0;
+    double size = 0;
+    bool overflowing = false;
+};
+
+// The fitted layout: shrunk towards its box, but neither below minScale nor
+// below the legibility floor.
+Fitted layOutFitted(cairo_t* cr, const std::string& text, const TextStyle& style) {
+    const double base = std::max(style.size, kMinTextSize);
+    Fitted f;
+    f.size = base;
+    layOut(cr, text, style, base, &f.w, &f.h);
+    if (!overflows(style, f.w, f.h) || f.w < 1) return f;
+    const double lowest = std::max(style.minScale, kMinTextSize / base);
+    double scale = 1.0;
+    if (style.maxWidth > 0 && f.w > style.maxWidth) scale = style.maxWidth / f.w;
+    // A wrapped block's area shrinks with the square of the scale.
+    if (style.wrapWidth > 0 && style.maxHeight > 0 && f.h > style.maxHeight) {
+        scale = std::min(scale, std::sqrt(style.maxHeight / f.h));
+    }
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        scale = std::max(scale, lowest);
+        f.size = base * scale;
+        layOut(cr, text, style, f.size, &f.w, &f.h);
+        // Rewrapped lines and hinted glyphs can still miss by a little.
+        if (!overflows(style, f.w, f.h) || scale <= lowest) break;
+        scale *= 0.95;
+    }
+    f.overflowing = overflows(style, f.w, f.h);
+    return f;
+}
+
+TextFrameStats& frameStats() {
+    static TextFrameStats stats;
+    return stats;
+}
+
+void countDrawn(const std::string& text, const Fitted& f) {
+    TextFrameStats& stats = frameStats();
+    if (stats.smallestSize == 0 || f.size < stats.smallestSize) stats.smallestSize = f.size;
+    if (!f.overflowing) return;
+    if (stats.overflowing == 0) stats.firstOverflow = text;
+    stats.overflowing += 1;
 }
 
 void showAt(cairo_t* cr, double x, double y, const TextStyle& style) {
@@ -206,27 +265,31 @@ void softShadowFromPath(cairo_t* cr, double dx, double dy, double blur, std::uin
     cairo_path_destroy(path);
 }
 
+void beginTextFrame() { frameStats() = TextFrameStats{}; }
+
+const TextFrameStats& textFrameStats() { return frameStats(); }
+
 void measureText(cairo_t* cr, const std::string& text, const TextStyle& style, double* w, double* h) {
-    int pw = 0, ph = 0;
-    if (!text.empty()) layOutFitted(cr, text, style, &pw, &ph);
-    if (w) *w = pw;
-    if (h) *h = ph;
+    Fitted f;
+    if (!text.empty()) f = layOutFitted(cr, text, style);
+    if (w) *w = f.w;
+    if (h) *h = f.h;
 }
 
 void drawText(cairo_t* cr, double x, double y, const std::string& text, const TextStyle& style) {
     if (text.empty()) return;
-    int w = 0, h = 0;
-    layOutFitted(cr, text, style, &w, &h);
-    if (style.align == Align::Center) x -= w / 2.0;
-    if (style.align == Align::Right) x -= w;
+    const Fitted f = layOutFitted(cr, text, style);
+    countDrawn(text, f);
+    if (style.align == Align::Center) x -= f.w / 2.0;
+    if (style.align == Align::Right) x -= f.w;
     showAt(cr, x, y, style);
 }
 
 void drawTextCentered(cairo_t* cr, double cx, double cy, const std::string& text, const TextStyle& style) {
     if (text.empty()) return;
-    int w = 0, h = 0;
-    layOutFitted(cr, text, style, &w, &h);
-    showAt(cr, cx - w / 2.0, cy - h / 2.0, style);
+    const Fitted f = layOutFitted(cr, text, style);
+    countDrawn(text, f);
+    showAt(cr, cx - f.w / 2.0, cy - f.h / 2.0, style);
 }
 
 bool registerBundledFonts() {

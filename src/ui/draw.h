@@ -20,8 +20,24 @@ struct TextStyle {
     Align align = Align::Left;
     double maxWidth = 0;   // > 0: shrink to fit this width ...
     double minScale = 0;   // ... but not below this scale
-    double wrapWidth = 0;  // > 0: wrap into lines of at most this width
+    double wrapWidth = 0;  // > 0: wrap into lines of at most this width ...
+    double maxHeight = 0;  // ... and shrink the block to fit this height when > 0
 };
+
+// No text is drawn smaller than this, in pixels at density 1: shrinking to fit
+// stops here, and smaller sizes asked for are raised to it.
+inline constexpr double kMinTextSize = 11.0;
+
+// What the texts of one frame came to: the smallest size drawn, and the texts
+// that did not fit their box even at their smallest size.
+struct TextFrameStats {
+    double smallestSize = 0;  // 0 while no text was drawn
+    int overflowing = 0;
+    std::string firstOverflow;  // the first of them, for diagnostics
+};
+// Called by the frame loop before the screens draw.
+void beginTextFrame();
+const TextFrameStats& textFrameStats();
 
 // The style the screens use for their own texts: pango's "sans", shrinking to
 // at most 60 % when a maxWidth is set.

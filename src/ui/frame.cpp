@@ -7,6 +7,7 @@
 
 #include <cairo.h>
 
+#include "ui/draw.h"
 #include "ui/gpu.h"
 #include "ui/startup.h"
 
@@ -210,6 +211,7 @@ void FrameLoop::drawFrame(int pw, int ph, double scale) {
     const double t0 = hooks_.now();
     gpuSetScale(scale);
     gpuBeginFrame();
+    beginTextFrame();
     SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawColor(renderer_, 243, 235, 221, 255);
     SDL_RenderClear(renderer_);

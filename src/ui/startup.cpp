@@ -1,6 +1,7 @@
 #include "ui/startup.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -116,22 +117,21 @@ Size initialWindowSize(const store::Settings& settings, bool sizeGiven, int uw, 
     // Nothing known at all: the smallest window the game is laid out for.
     if (!knownDisplay) return {kMinWindowW, kMinWindowH};
 
-    // About two fifths of the display in the board-and-panel aspect ratio.
+    // The first window takes about two thirds of the usable width in the
+    // board-and-panel aspect 1.503, at least 860 wide (and so at least 560
+    // high), and no taller than the usable height less 80 for the title bar:
+    // a 1920 x 1080 display gives 1280 x 852. A display smaller than that
+    // floor gets a window 20 narrower and 80 lower than itself.
     constexpr double kAspect = 1.503;
-    double w = 0.403 * uw;
+    double w = std::max(uw * 2.0 / 3.0, double(kMinWindowW));
     double h = w / kAspect;
-    if (w > 0.92 * uw) {
-        w = 0.92 * uw;
-        h = w / kAspect;
-    }
     if (h > uh - 80) {
         h = uh - 80;
-        w = kAspect * (uh - 80);
+        w = std::max(kAspect * h, double(kMinWindowW));
     }
-    int width = static_cast<int>(std::max(std::min(w, uw - 20.0), double(kMinWindowW)));
-    int height = static_cast<int>(std::max(std::min(h, uh - 80.0), double(kMinWindowH)));
-    // On a very small display the floor gives way to the display.
-    return {std::min(width, uw - 20), std::min(height, uh - 80)};
+    const int width = static_cast<int>(std::lround(std::min(w, uw - 20.0)));
+    const int height = static_cast<int>(std::lround(std::max(std::min(h, uh - 80.0), double(kMinWindowH))));
+    return {width, std::min(height, uh - 80)};
 }
 
 Point placeOnDisplay(int rememberedX, int rememberedY, int ux, int uy, int uw, int uh, int ww, int wh) {

@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kWidgetFamily = "DejaVu Sans, Orlavan Chess CJK";
 constexpr const char* kVersionText = "1.0.1";
 constexpr int kBuildNumber = 1030;
-constexpr const char* kMakerNotice = "\u00A9 2025 Orlavan Software";
+constexpr const char* kMakerNotice = "\u00A9 2026 Orlavan Software \u00B7 MIT";
 constexpr double kPi = 3.14159265358979323846;
 
 // Drag distance (window units) after which a release no longer counts as a click.
@@ -159,7 +159,7 @@ bool plainButton(Ctx& ctx, const Rect& r, const std::string& label, bool active)
         fillRoundedRect(cr, r, radius, kWidgetCream, ctx.hover(r) ? 0.72 : 0.58);
         strokeRoundedRect(cr, r, radius, ctx.s(1.2), 0xFFFFFF, 0.45);
     }
-    TextStyle style = widgetText(ctx.s(15), active, active ? kWidgetActiveText : kWidgetDarkText);
+    TextStyle style = widgetText(ctx.s(15), active, active ? kWidgetLightText : kWidgetDarkText);
     style.maxWidth = r.w - ctx.s(16);
     drawTextCentered(cr, r.cx(), r.cy(), label, style);
     const bool key = focusStop(ctx, r, radius);
@@ -325,9 +325,11 @@ int confirmDialog(Ctx& ctx, const std::string& title, const std::string& message
     TextStyle titleStyle = widgetText(ctx.s(20), true, kWidgetPrimary);
     titleStyle.maxWidth = pw - ctx.s(48);
     drawTextCentered(cr, panel.cx(), panel.y + ctx.s(40), title, titleStyle);
+    // The message wraps in the room between the title and the buttons.
     TextStyle messageStyle = widgetText(ctx.s(14), false, kWidgetDarkText);
-    messageStyle.maxWidth = pw - ctx.s(44);
-    drawTextCentered(cr, panel.cx(), panel.y + ctx.s(108), message, messageStyle);
+    messageStyle.wrapWidth = pw - ctx.s(44);
+    messageStyle.maxHeight = ctx.s(104);
+    drawTextCentered(cr, panel.cx(), panel.y + ctx.s(112), message, messageStyle);
 
     const double bw = (pw - ctx.s(60)) / 2;
     const double bh = ctx.s(46);

@@ -11,7 +11,8 @@
 
 namespace ui {
 
-// The widget palette.
+// The widget palette. Text colours keep at least 4.5:1 against every fill and
+// page they are drawn on (the muted one included, over the backdrop's tiles).
 inline constexpr std::uint32_t kWidgetPrimary = 0x8A4B1C;
 inline constexpr std::uint32_t kWidgetPrimaryOutline = 0x6E3A14;
 inline constexpr std::uint32_t kWidgetCream = 0xFAF4E6;
@@ -19,8 +20,7 @@ inline constexpr std::uint32_t kWidgetPanelOutline = 0xCDB88A;
 inline constexpr std::uint32_t kWidgetCancelFill = 0xECE2CC;
 inline constexpr std::uint32_t kWidgetDarkText = 0x3A2810;
 inline constexpr std::uint32_t kWidgetLightText = 0xFDF6E8;
-inline constexpr std::uint32_t kWidgetMutedText = 0x8A7456;
-inline constexpr std::uint32_t kWidgetActiveText = 0x1A1A1A;
+inline constexpr std::uint32_t kWidgetMutedText = 0x6B5538;
 inline constexpr std::uint32_t kWidgetStarGold = 0xD9A520;
 inline constexpr std::uint32_t kWidgetStarHighlight = 0xFFF2B0;
 inline constexpr std::uint32_t kWidgetFocus = 0x1E6FD9;  // the keyboard focus ring

@@ -1,14 +1,18 @@
 // Renders one screen off-screen and writes the composed frame as a PNG:
-//   shoot SCREEN WxH OUT.png [SECONDS]
+//   shoot SCREEN WxH OUT.png [SECONDS [ACTION...]]
 // SCREEN is a start-screen name (menu, levels, playing:N, solved:N, replay:N, gallery,
 // settings, about, licenses) or splash. Frame time advances in fixed steps up
 // to SECONDS (default 1.0). Unless XDG_DATA_HOME is set, settings and progress
-// live in a temporary directory that is removed afterwards.
+// live in a temporary directory that is removed afterwards. Each ACTION runs
+// on one frame from the second on: "X,Y" clicks there, "X,Y,N" turns the wheel
+// N notches there (negative: towards the end). The smallest text size of the
+// last frame and the texts that did not fit are reported on standard error.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <SDL.h>
 #include <cairo.h>
@@ -26,7 +30,7 @@ namespace {
 constexpr double kFrameStep = 1.0 / 60.0;
 
 int usage() {
-    std::fputs("usage: shoot SCREEN WxH OUT.png [SECONDS]\n"
+    std::fputs("usage: shoot SCREEN WxH OUT.png [SECONDS [X,Y[,WHEEL]...]]\n"
                "  SCREEN: splash menu levels playing[:N] solved[:N] replay[:N] gallery settings about licenses\n",
                stderr);
     return 2;
@@ -62,15 +66,41 @@ bool writePng(SDL_Renderer* renderer, const std::string& out) {
     return written;
 }
 
+struct Action {
+    double x = 0, y = 0;
+    int wheel = 0;  // 0: a click
+};
+
+void queueAction(const Action& a) {
+    SDL_Event e{};
+    if (a.wheel != 0) {
+        e.type = SDL_MOUSEWHEEL;
+        e.wheel.y = a.wheel;
+        SDL_PushEvent(&e);
+        return;
+    }
+    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+        e.type = type;
+        e.button.button = SDL_BUTTON_LEFT;
+        SDL_PushEvent(&e);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4 || argc > 5) return usage();
+    if (argc < 4) return usage();
     const std::string screen = argv[1];
     int w = 0, h = 0;
     if (std::sscanf(argv[2], "%dx%d", &w, &h) != 2 || w < 1 || h < 1) return usage();
     const std::string out = argv[3];
-    const double seconds = argc == 5 ? std::atof(argv[4]) : 1.0;
+    const double seconds = argc >= 5 ? std::atof(argv[4]) : 1.0;
+    std::vector<Action> actions;
+    for (int i = 5; i < argc; ++i) {
+        Action a;
+        if (std::sscanf(argv[i], "%lf,%lf,%d", &a.x, &a.y, &a.wheel) < 2) return usage();
+        actions.push_back(a);
+    }
 
     ui::GameState state;
     if (screen != "splash" && !ui::stateForScreenName(screen, state)) return usage();
@@ -101,14 +131,24 @@ int main(int argc, char** argv) {
     bool written = false;
     ui::FrameHooks hooks;
     hooks.now = [&clock] { return clock; };
-    hooks.samplePointer = [] { return ui::PointerSample{-1, -1}; };  // no hover anywhere
+    // No hover anywhere, except where this frame's action happens.
+    hooks.samplePointer = [&] {
+        const std::size_t a = static_cast<std::size_t>(frame - 2);
+        if (frame >= 2 && a < actions.size()) return ui::PointerSample{actions[a].x, actions[a].y};
+        return ui::PointerSample{-1, -1};
+    };
     hooks.beforePresent = [&](SDL_Renderer* r) {
-        if (frame == frames) written = writePng(r, out);
+        if (frame != frames) return;
+        written = writePng(r, out);
+        const ui::TextFrameStats& text = ui::textFrameStats();
+        std::fprintf(stderr, "[text] kleinste Schrift %.2f px, %d Texte passen nicht%s%s\n", text.smallestSize,
+                     text.overflowing, text.overflowing ? ", zuerst: " : "", text.firstOverflow.c_str());
     };
     {
         ui::FrameLoop loop(window, renderer, store::settings(), ui::WindowStart{}, std::move(hooks));
         for (frame = 1; frame <= frames; ++frame) {
             clock = frame * kFrameStep;
+            if (frame >= 2 && static_cast<std::size_t>(frame - 2) < actions.size()) queueAction(actions[frame - 2]);
             if (!loop.runFrame() && frame < frames) break;
         }
     }
