@@ -139,6 +139,12 @@ TEST(JsonFile, ParseFileAndAtomicWrite) {
     std::filesystem::create_directory(path + ".tmp");
     EXPECT_FALSE(js::writeFileAtomic(path, Value(1)));
     EXPECT_EQ(R"({"a":[1]})", storetest::readFile(path));
+
+    // A directory in the file's place: the rename fails and takes the temporary file with it.
+    const std::string taken = dir / "dir.json";
+    std::filesystem::create_directories(taken + "/inside");
+    EXPECT_FALSE(js::writeFileAtomic(taken, Value(1)));
+    EXPECT_FALSE(storetest::exists(taken + ".tmp"));
 }
 
 }  // namespace
