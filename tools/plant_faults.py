@@ -2,8 +2,10 @@
 """Plants single faults in a scratch copy of the game and tells which ones the tests catch.
 
 Each area's faults live in tools/faults/<area>.txt. The tree is copied once to a
-scratch folder and built there; every fault then costs one incremental build of
-the area's test binary and one run of its tests, after which the file is put back.
+scratch folder and built there (starting from a copy of build/ when there is
+one); every fault then costs one incremental build of the area's test binary and
+one run of the area's tests, after which the file is put back. A test that
+fails, crashes or hangs past --timeout catches the fault.
 
     tools/plant_faults.py                     every area
     tools/plant_faults.py core levels         some areas
@@ -43,7 +45,6 @@ class Area:
         self.name = name
         self.target = ""
         self.label = name
-        self.tests = ""  # optional ctest -R pattern
         self.faults = []
 
 
@@ -58,7 +59,7 @@ def read_area(path):
         if keyword == "fault":
             fault = Fault(text)
             area.faults.append(fault)
-        elif keyword in ("target", "label", "tests") and fault is None:
+        elif keyword in ("target", "label") and fault is None:
             setattr(area, keyword, text)
         elif keyword in ("file", "find", "repl") and fault is not None:
             if keyword == "file":
@@ -151,8 +152,6 @@ def build_target(build, target, jobs):
 def run_tests(build, area, timeout, jobs):
     """Returns (passed, first failing test or reason)."""
     cmd = ["ctest", "-L", area.label, "--stop-on-failure", f"-j{jobs}", "--timeout", str(timeout)]
-    if area.tests:
-        cmd += ["-R", area.tests]
     rc, out = run(cmd, build, timeout=timeout * 4)
     if rc is None:
         return False, "hung"
@@ -245,11 +244,12 @@ def main():
                             verdict = "MISSED"
                             missed.append((i, fault))
                         else:
-                            verdict = f"caught ({why})"
+                            verdict = "caught"
                             caught += 1
                 finally:
                     restore(scratch, fault, original)
-            print(f"{area.name:8} {i:3}  {verdict:40.40}  {fault.description}  [{time.time() - start:.0f}s]",
+            by = f"  by {why}" if verdict == "caught" else ""
+            print(f"{area.name:8} {i:3}  {verdict:7} {fault.description}  [{time.time() - start:.0f}s]{by}",
                   flush=True)
         totals.append((area, planted, caught, missed, skipped))
 
