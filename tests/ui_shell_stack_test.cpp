@@ -47,7 +47,7 @@ TEST(ScreenStack, ScreensAreBuiltAtTheNextFrameAfterEveryChange) {
     // Each change, even one that ends where it started, builds afresh at the next frame.
     const std::pair<const char*, void (*)(ui::Game&)> changes[] = {
         {"pop of the last", [](ui::Game& g) { g.pop(); }},
-        {"push and pop", [](ui::Game& g) { g.push(stateOf(ui::ScreenKind::Menu)), g.pop(); }},
+        {"push and pop", [](ui::Game& g) { g.push(stateOf(ui::ScreenKind::Menu)); g.pop(); }},
         {"replace", [](ui::Game& g) { g.replace(stateOf(ui::ScreenKind::Splash)); }},
         {"invalidate", [](ui::Game& g) { g.invalidate(); }},
     };
