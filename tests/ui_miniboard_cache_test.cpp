@@ -1,58 +1,54 @@
-// Mini boards are painted once per position, look and pixel size, then copied.
+// Mini boards are painted once per position, look, orientation and pixel size, then copied.
 #include <gtest/gtest.h>
 
 #include <cairo.h>
 
+#include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "core/chess.h"
 #include "theme.h"
 #include "ui/board.h"
+#include "ui_draw_support.h"
 
 namespace {
 
-std::vector<std::uint32_t> paintOnce(const chess::Board& board, bool flipped, double x, double scale = 1.0) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 240, 200);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 0.2, 0.3, 0.4);
-    cairo_paint(cr);
-    cairo_scale(cr, scale, scale);
-    ui::paintMiniBoard(cr, ui::Rect{x, 10, 160, 160}, board, theme::allBoards()[3], flipped);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    const auto* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    std::vector<std::uint32_t> pixels(240 * 200);
-    for (int y = 0; y < 200; ++y) std::memcpy(&pixels[y * 240], data + y * stride, 240 * 4);
-    cairo_surface_destroy(surface);
+constexpr int kW = 240;
+
+// The pixels of a 240x200 image holding one mini board on a plain ground.
+std::vector<std::uint32_t> paint(const chess::Board& board, int look, bool flipped, const ui::Rect& r,
+                                 double scale = 1.0) {
+    drawtest::Image img(kW, 200);
+    img.fill(0x334466);
+    cairo_scale(img.cr(), scale, scale);
+    ui::paintMiniBoard(img.cr(), r, board, theme::allBoards()[look], flipped);
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < img.h(); ++y) {
+        for (int x = 0; x < kW; ++x) pixels.push_back(img.rgb(x, y));
+    }
     return pixels;
 }
 
-TEST(MiniBoardCache, CopiesMatchTheFirstPaintingAndFollowTheirInputs) {
+TEST(MiniBoardCache, CopiesMatchTheFirstPaintingAndFollowEveryInput) {
     const chess::Board start = chess::Board::startPosition();
-    const std::vector<std::uint32_t> first = paintOnce(start, false, 20);
-    EXPECT_EQ(paintOnce(start, false, 20), first);  // the second one is a copy
+    const ui::Rect at{20, 10, 160, 160};
+    const std::vector<std::uint32_t> first = paint(start, 3, false, at);
+    EXPECT_EQ(paint(start, 3, false, at), first) << "the copy differs from the painting";
 
-    // Each input makes its own picture.
-    EXPECT_NE(paintOnce(start, true, 20), first);
     chess::Board moved = start;
     moved.makeMove(12, 28);
-    EXPECT_NE(paintOnce(moved, false, 20), first);
-    EXPECT_NE(paintOnce(start, false, 20, 1.2), first);
+    EXPECT_NE(paint(start, 3, true, at), first) << "orientation";
+    EXPECT_NE(paint(moved, 3, false, at), first) << "position";
+    EXPECT_NE(paint(start, 0, false, at), first) << "look";
+    EXPECT_NE(paint(start, 3, false, at, 1.2), first) << "pixel size";
 
     // Shifted by whole pixels the picture only moves.
-    const std::vector<std::uint32_t> shifted = paintOnce(start, false, 30);
+    const std::vector<std::uint32_t> shifted = paint(start, 3, false, {30, 10, 160, 160});
     for (int y = 12; y < 168; y += 7) {
-        for (int x = 22; x < 178; x += 5) EXPECT_EQ(shifted[y * 240 + x + 10], first[y * 240 + x]) << x << "," << y;
+        for (int x = 22; x < 178; x += 5) EXPECT_EQ(shifted[y * kW + x + 10], first[y * kW + x]) << x << "," << y;
     }
 }
-
-}  // namespace
-
-namespace {
 
 // Mean luminance of the pixels of a cell that are not the square's own colour:
 // the piece, its outline and its shadow.
@@ -61,9 +57,9 @@ double pieceLuminance(const std::vector<std::uint32_t>& pixels, int cx, int cy, 
     int count = 0;
     for (int y = cy + 1; y < cy + cell - 1; ++y) {
         for (int x = cx + 1; x < cx + cell - 1; ++x) {
-            const std::uint32_t p = pixels[y * 240 + x] & 0xFFFFFF;
-            if (std::abs(theme::luminance(p) - theme::luminance(square)) < 0.03) continue;
-            sum += theme::luminance(p);
+            const double l = theme::luminance(pixels[y * kW + x]);
+            if (std::abs(l - theme::luminance(square)) < 0.03) continue;
+            sum += l;
             ++count;
         }
     }
@@ -73,17 +69,7 @@ double pieceLuminance(const std::vector<std::uint32_t>& pixels, int cx, int cy, 
 TEST(MiniBoardCache, SmallPiecesKeepTheirColour) {
     // 15 px cells, as on the level select's cards in a small window. b2 and
     // a7 are both dark squares: the white pawn must read lighter than the black one.
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 240, 200);
-    cairo_t* cr = cairo_create(surface);
-    ui::paintMiniBoard(cr, ui::Rect{0, 0, 120, 120}, chess::Board::startPosition(), theme::allBoards()[0], false);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    std::vector<std::uint32_t> pixels(240 * 200);
-    const auto* data = cairo_image_surface_get_data(surface);
-    for (int y = 0; y < 200; ++y) {
-        std::memcpy(&pixels[y * 240], data + y * cairo_image_surface_get_stride(surface), 240 * 4);
-    }
-    cairo_surface_destroy(surface);
+    const std::vector<std::uint32_t> pixels = paint(chess::Board::startPosition(), 0, false, {0, 0, 120, 120});
     const std::uint32_t dark = theme::allBoards()[0].dark;
     const double whitePawn = pieceLuminance(pixels, 15, 90, 15, dark);  // b2
     const double blackPawn = pieceLuminance(pixels, 0, 15, 15, dark);   // a7

@@ -22,15 +22,13 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 int red(std::uint32_t rgb) { return drawtest::channelOf(rgb, 16); }
 
-}  // namespace
-
-TEST(PieceOutlines, EachKindHasItsOwnSilhouette) {
+TEST(PieceGlyph, EachKindHasItsOwnSilhouetteInOneFlatColour) {
     // Only the king, queen and bishop reach up to 0.15; every piece stands on the foot.
     for (char kind : std::string("KQRBNP")) {
         Image img(100, 100);
-        ui::paintPieceGlyph(img.cr(), kind, 50, 50, 100, 0x0000FF, 1.0);
+        ui::paintPieceGlyph(img.cr(), kind, 50, 50, 100, 0x336699, 1.0);
         EXPECT_EQ(img.alpha(50, 15) == 255, std::string("KQB").find(kind) != std::string::npos) << kind;
-        EXPECT_EQ(img.alpha(50, 88), 255) << kind;
+        EXPECT_EQ(img.argb(50, 88), 0xFF336699u) << kind;
         EXPECT_EQ(img.alpha(50, 96), 0) << kind;  // below the common foot line
         EXPECT_EQ(img.alpha(5, 50), 0) << kind;   // nothing at the sides
         EXPECT_EQ(img.alpha(95, 50), 0) << kind;
@@ -48,30 +46,28 @@ TEST(PieceOutlines, EachKindHasItsOwnSilhouette) {
     }
 }
 
-TEST(PieceGlyph, FillsOneFlatColourAndIgnoresOtherLetters) {
-    Image img(120, 120);
-    ui::paintPieceGlyph(img.cr(), 'Q', 60, 60, 100, 0x336699, 1.0);
-    // Centred at (60, 60): the box runs from 10 to 110; body and collar share one colour.
-    EXPECT_EQ(img.argb(60, 75), 0xFF336699u);
-    EXPECT_EQ(img.argb(60, 92), 0xFF336699u);
-    EXPECT_EQ(img.alpha(60, 106), 0);
+TEST(PieceDrawing, BadRequestsDrawAndCacheNothingAndLeaveTheContextUsable) {
+    Image img(64, 64);
+    for (char other : {'q', 'x', 'Z', '\0', '1'}) ui::paintPieceGlyph(img.cr(), other, 32, 32, 60, 0, 1.0);
+    for (double size : {0.0, -4.0, kNan, kInf}) ui::paintPieceGlyph(img.cr(), 'K', 32, 32, size, 0, 1.0);
+    for (chess::Piece p : {'\0', 'x', 'Z', '7'}) ui::paintPieceCairo(img.cr(), p, 0, 0, 60, 1.0);
+    for (double size : {1.0, 0.5, 0.0, -20.0, kInf}) ui::paintPieceCairo(img.cr(), 'K', 0, 0, size, 1.0);
+    ui::paintPieceCairo(img.cr(), 'K', kNan, 0, 30, 1.0);
+    EXPECT_TRUE(img.blank());
+    EXPECT_EQ(cairo_status(img.cr()), CAIRO_STATUS_SUCCESS);
+    ui::paintPieceCairo(img.cr(), 'K', -5000, -5000, 10000, 1.0);
+    EXPECT_FALSE(img.blank()) << "a huge piece is clipped, not refused";
 
-    for (char other : {'q', 'x', 'Z', '\0', '1'}) {
-        Image none(120, 120);
-        ui::paintPieceGlyph(none.cr(), other, 60, 60, 100, 0x336699, 1.0);
-        EXPECT_TRUE(none.blank()) << int(other);
+    Canvas canvas(120, 120, kGrey);
+    for (double size : {0.0, 1.0, -3.0, 10000.0, kNan, kInf}) ui::drawPiece('K', 0, 0, size, 1.0, 0);
+    ui::drawPiece('K', kNan, 0, 60, 1.0, 0);
+    ui::drawPieceRotated('K', 0, kInf, 60, 0, 1.0);
+    for (chess::Piece p : {'\0', 'x', '?'}) {
+        ui::drawPiece(p, 0, 0, 60, 1.0, 0);
+        ui::drawPieceRotated(p, 0, 0, 60, 45, 1.0);
     }
-    ui::paintPieceGlyph(nullptr, 'Q', 0, 0, 10, 0, 1.0);  // no context: nothing to do
-
-    // Degenerate sizes draw nothing and leave the caller's context usable.
-    Image degenerate(40, 40);
-    for (double size : {0.0, -4.0, kNan, kInf}) ui::paintPieceGlyph(degenerate.cr(), 'K', 20, 20, size, 0, 1.0);
-    ui::paintPieceCairo(degenerate.cr(), 'K', kNan, 0, 30, 1.0);
-    ui::paintPieceCairo(degenerate.cr(), 'K', 0, 0, kInf, 1.0);
-    EXPECT_TRUE(degenerate.blank());
-    EXPECT_EQ(cairo_status(degenerate.cr()), CAIRO_STATUS_SUCCESS);
-    ui::paintPieceGlyph(degenerate.cr(), 'K', 20, 20, 40, 0, 1.0);
-    EXPECT_FALSE(degenerate.blank());
+    EXPECT_EQ(ui::gpuCacheSize(), 0);
+    EXPECT_TRUE(canvas.allOf(kGrey));
 }
 
 TEST(PiecePainting, WhiteIsLightOnDarkOutlineAndBlackTheReverse) {
@@ -116,38 +112,16 @@ TEST(PiecePainting, HalfAlphaFadesThePieceAsOne) {
     EXPECT_GT(full.alpha(50, 70), 250);
 }
 
-TEST(PiecePainting, NothingForNoPieceOrTinySizesButHugeIsClipped) {
-    for (chess::Piece p : {'\0', 'x', 'Z', '7'}) {
-        Image img(64, 64);
-        ui::paintPieceCairo(img.cr(), p, 0, 0, 60, 1.0);
-        EXPECT_TRUE(img.blank()) << int(p);
-    }
-    for (double size : {1.0, 0.5, 0.0, -20.0}) {
-        Image img(64, 64);
-        ui::paintPieceCairo(img.cr(), 'K', 0, 0, size, 1.0);
-        EXPECT_TRUE(img.blank()) << size;
-    }
-    Image img(64, 64);
-    ui::paintPieceCairo(img.cr(), 'K', -5000, -5000, 10000, 1.0);
-    EXPECT_FALSE(img.blank());
-}
-
 TEST(PieceTextures, OneTexturePerPieceAndDevicePixelSize) {
     Canvas canvas(200, 200, kGrey);
-    EXPECT_EQ(ui::pieceTextureKey('K', 62), "piece:K:62");
-    EXPECT_EQ(ui::pieceTextureKey('n', 62), "piece:n:62");
-
     ui::drawPiece('Q', 0, 0, 60, 1.0, 0);
-    EXPECT_EQ(ui::gpuCacheSize(), 1);
     EXPECT_TRUE(drawtest::isCached("piece:Q:60", 60, 60));
     ui::drawPiece('Q', 100, 100, 60, 0.5, 0.1);
     ui::drawPieceRotated('Q', 50, 50, 60, 33, 1.0);
+    ui::drawPiece('Q', 0, 0, 60.3, 1.0, 0);  // rounds to the same pixel size
     EXPECT_EQ(ui::gpuCacheSize(), 1) << "the same texture serves every call";
-
     ui::drawPiece('q', 0, 0, 60, 1.0, 0);
     EXPECT_TRUE(drawtest::isCached("piece:q:60", 60, 60));
-    ui::drawPiece('Q', 0, 0, 60.3, 1.0, 0);  // rounds to the same pixel size
-    EXPECT_EQ(ui::gpuCacheSize(), 2);
 
     // Half the size at twice the display scale is the same 60-pixel texture.
     ui::gpuSetScale(2.0);
@@ -155,20 +129,6 @@ TEST(PieceTextures, OneTexturePerPieceAndDevicePixelSize) {
     EXPECT_EQ(ui::gpuCacheSize(), 2);
     ui::drawPiece('Q', 0, 0, 31, 1.0, 0);
     EXPECT_TRUE(drawtest::isCached("piece:Q:62", 62, 62));
-}
-
-TEST(PieceTextures, BadRequestsDrawNothingAndCacheNothing) {
-    Canvas canvas(120, 120, kGrey);
-    for (double size : {0.0, 1.0, -3.0, 10000.0, kNan, kInf}) ui::drawPiece('K', 0, 0, size, 1.0, 0);
-    ui::drawPiece('K', kNan, 0, 60, 1.0, 0);
-    ui::drawPieceRotated('K', 0, kInf, 60, 0, 1.0);
-    for (chess::Piece p : {'\0', 'x', '?'}) {
-        ui::drawPiece(p, 0, 0, 60, 1.0, 0);
-        ui::drawPieceRotated(p, 0, 0, 60, 45, 1.0);
-    }
-    ui::drawPieceRotated('K', 0, 0, 1.0, 45, 1.0);
-    EXPECT_EQ(ui::gpuCacheSize(), 0);
-    EXPECT_TRUE(canvas.allOf(kGrey));
 }
 
 TEST(PieceTextures, BlitsMatchThePaintedPieceAndHonourLiftAndRotation) {
@@ -196,3 +156,5 @@ TEST(PieceTextures, BlitsMatchThePaintedPieceAndHonourLiftAndRotation) {
     EXPECT_EQ(canvas.rgb(54, 50), kGrey);
     EXPECT_NE(canvas.rgb(254, 50), kGrey);
 }
+
+}  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 #include "core/levels.h"
 #include "ui/app.h"
@@ -9,98 +10,85 @@
 
 namespace {
 
-class StackTest : public ::testing::Test {
-protected:
-    void SetUp() override { game().resetTo(ui::GameState{}); }
-    static ui::Game& game() { return ui::Game::instance(); }
-    static ui::GameState kind(ui::ScreenKind k) {
-        ui::GameState s;
-        s.kind = k;
-        return s;
+ui::GameState stateOf(ui::ScreenKind kind) {
+    ui::GameState s;
+    s.kind = kind;
+    return s;
+}
+
+TEST(ScreenStack, OperationsApplyInOrderAndTheStackNeverEmpties) {
+    ui::Game& game = ui::Game::instance();
+    game.resetTo(ui::GameState{});
+    game.push(stateOf(ui::ScreenKind::Menu));
+    game.push(stateOf(ui::ScreenKind::About));
+    game.replace(stateOf(ui::ScreenKind::Licenses));
+    EXPECT_EQ(game.depth(), 3);
+    EXPECT_EQ(game.top().kind, ui::ScreenKind::Licenses);
+    game.pop();
+    EXPECT_EQ(game.top().kind, ui::ScreenKind::Menu);
+    game.pop();
+    game.pop();
+    EXPECT_EQ(game.depth(), 1);
+    EXPECT_EQ(game.top().kind, ui::ScreenKind::Splash);
+    game.resetTo(stateOf(ui::ScreenKind::Gallery));
+    EXPECT_EQ(game.depth(), 1);
+    EXPECT_EQ(game.top().kind, ui::ScreenKind::Gallery);
+}
+
+TEST(ScreenStack, ScreensAreBuiltAtTheNextFrameAfterEveryChange) {
+    ui::Game& game = ui::Game::instance();
+    game.resetTo(ui::GameState{});
+    game.ensureScreen();
+    const ui::Screen* built = game.current();
+    ASSERT_NE(built, nullptr);
+    game.ensureScreen();
+    EXPECT_EQ(game.current(), built) << "no change, no rebuild";
+
+    // Each change, even one that ends where it started, builds afresh at the next frame.
+    const std::pair<const char*, void (*)(ui::Game&)> changes[] = {
+        {"pop of the last", [](ui::Game& g) { g.pop(); }},
+        {"push and pop", [](ui::Game& g) { g.push(stateOf(ui::ScreenKind::Menu)); g.pop(); }},
+        {"replace", [](ui::Game& g) { g.replace(stateOf(ui::ScreenKind::Splash)); }},
+        {"invalidate", [](ui::Game& g) { g.invalidate(); }},
+    };
+    for (const auto& [name, change] : changes) {
+        change(game);
+        EXPECT_EQ(game.current(), built) << name << ": not before the next frame";
+        game.ensureScreen();
+        EXPECT_NE(game.current(), built) << name;
+        built = game.current();
     }
-};
-
-TEST_F(StackTest, OperationsApplyInOrderAndTheStackNeverEmpties) {
-    game().push(kind(ui::ScreenKind::Menu));
-    game().push(kind(ui::ScreenKind::About));
-    game().replace(kind(ui::ScreenKind::Licenses));
-    EXPECT_EQ(game().depth(), 3);
-    EXPECT_EQ(game().top().kind, ui::ScreenKind::Licenses);
-    game().pop();
-    EXPECT_EQ(game().top().kind, ui::ScreenKind::Menu);
-    game().pop();
-    game().pop();
-    EXPECT_EQ(game().depth(), 1);
-    EXPECT_EQ(game().top().kind, ui::ScreenKind::Splash);
-    game().resetTo(kind(ui::ScreenKind::Gallery));
-    EXPECT_EQ(game().depth(), 1);
-    EXPECT_EQ(game().top().kind, ui::ScreenKind::Gallery);
-}
-
-TEST_F(StackTest, ScreensAreBuiltLazilyAndRebuiltAfterEveryChange) {
-    game().ensureScreen();
-    const ui::Screen* first = game().current();
-    ASSERT_NE(first, nullptr);
-    game().ensureScreen();
-    EXPECT_EQ(game().current(), first) << "no change, no rebuild";
-
-    game().pop();  // the last entry stays but is built afresh
-    EXPECT_EQ(game().current(), first) << "the change shows at the next frame";
-    game().ensureScreen();
-    const ui::Screen* second = game().current();
-    EXPECT_NE(second, first);
-
-    game().push(kind(ui::ScreenKind::Menu));
-    game().pop();
-    game().ensureScreen();
-    EXPECT_NE(game().current(), second) << "push and pop in one frame still rebuild";
-
-    const ui::Screen* before = game().current();
-    game().invalidate();
-    game().ensureScreen();
-    EXPECT_NE(game().current(), before);
-}
-
-TEST_F(StackTest, UnknownKindKeepsTheCurrentScreen) {
-    game().ensureScreen();
-    const ui::Screen* live = game().current();
-    game().push(kind(static_cast<ui::ScreenKind>(42)));
-    game().ensureScreen();
-    EXPECT_EQ(game().current(), live);
+    game.push(stateOf(static_cast<ui::ScreenKind>(42)));
+    game.ensureScreen();
+    EXPECT_EQ(game.current(), built) << "an unknown kind keeps the current screen";
 }
 
 TEST(FrameContext, OnlyTheFirstClaimOfAReleaseInsideGetsTheClick) {
     ui::Ctx ctx;
-    ctx.in.mouseX = 100;
-    ctx.in.mouseY = 100;
-    const ui::Rect outer{50, 50, 200, 200}, inner{90, 90, 20, 20};
+    ctx.in.mouseX = 39;
+    ctx.in.mouseY = 59;
+    const ui::Rect outer{10, 20, 30, 40}, inner{38, 58, 2, 2};
     EXPECT_FALSE(ctx.takeClick(outer)) << "no release, no click";
     ctx.in.released = true;
+    ctx.in.rightPressed = true;
     EXPECT_TRUE(ctx.hover(outer));
+    EXPECT_TRUE(ctx.takeRightClick(outer));
+    EXPECT_TRUE(ctx.takeRightClick(outer)) << "a right click consumes nothing";
     EXPECT_FALSE(ctx.takeClick(ui::Rect{0, 0, 10, 10}));
     EXPECT_TRUE(ctx.takeClick(inner));
     EXPECT_FALSE(ctx.takeClick(outer));
-    EXPECT_FALSE(ctx.takeClick(inner));
-}
 
-TEST(FrameContext, RightAndBottomEdgesAreOutside) {
-    const ui::Rect r{10, 20, 30, 40};
-    EXPECT_TRUE(r.contains(10, 20));
-    EXPECT_FALSE(r.contains(40, 30));
-    EXPECT_FALSE(r.contains(20, 60));
-    EXPECT_TRUE(r.contains(39.999, 59.999));
-
-    ui::Ctx ctx;
-    ctx.in.released = true;
-    ctx.in.rightPressed = true;
-    ctx.in.mouseX = 40;
-    ctx.in.mouseY = 30;
-    EXPECT_FALSE(ctx.takeClick(r));
-    EXPECT_FALSE(ctx.takeRightClick(r));
-    ctx.in.mouseX = 39;
-    EXPECT_TRUE(ctx.takeRightClick(r));
-    EXPECT_TRUE(ctx.takeRightClick(r)) << "a right click consumes nothing";
-    EXPECT_TRUE(ctx.takeClick(r));
+    // The right and bottom edges are outside.
+    for (auto [x, y, inside] : {std::tuple{10.0, 20.0, true}, {39.999, 59.999, true}, {40.0, 30.0, false},
+                                {20.0, 60.0, false}}) {
+        EXPECT_EQ(outer.contains(x, y), inside) << x << "," << y;
+        ui::Ctx edge;
+        edge.in.mouseX = x;
+        edge.in.mouseY = y;
+        edge.in.released = edge.in.rightPressed = true;
+        EXPECT_EQ(edge.takeRightClick(outer), inside);
+        EXPECT_EQ(edge.takeClick(outer), inside);
+    }
 }
 
 TEST(FrameContext, LayoutScaleIsClampedAndSmallWindowsAreCompact) {
@@ -151,10 +139,9 @@ TEST(StartUp, WindowOptionsLaterWinAndBadSizesAreSkipped) {
     EXPECT_FALSE(t.fullscreen) << "the value after --size is consumed, valid or not";
 
     const char* last[] = {"zelvane", "--windowed", "--size"};
-    store::Settings u;
-    u.fullscreen = true;
-    EXPECT_FALSE(ui::applyWindowOptions(3, last, u));
-    EXPECT_FALSE(u.fullscreen);
+    t.fullscreen = true;
+    EXPECT_FALSE(ui::applyWindowOptions(3, last, t));
+    EXPECT_FALSE(t.fullscreen);
 }
 
 TEST(StartUp, StartScreenNames) {
