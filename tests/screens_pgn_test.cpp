@@ -115,7 +115,7 @@ TEST_F(PgnScreensTest, SolvedAndPlayingScreensCopyTheirGame) {
     ui::GameState playing = stateOf(ScreenKind::Playing, kLevel);
     playing.resume = true;
     openOverMenu(h, playing);
-    h.key(SDLK_c, true);
+    h.key(SDLK_c, KMOD_CTRL);
     const std::string text = clipboard();
     EXPECT_NE(std::string::npos, text.find("[White \"Player\"]\n[Black \"Computer (\u2248 "));
     EXPECT_NE(std::string::npos, text.find("[Result \"*\"]\n\n1. e4 e5 *\n"));
