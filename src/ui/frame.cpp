@@ -215,8 +215,14 @@ void FrameLoop::drawFrame(int pw, int ph, double scale) {
     cairo_surface_flush(overlay_);
     const double t1 = hooks_.stopwatch();
     if (overlayTex_) {
-        SDL_UpdateTexture(overlayTex_, nullptr, cairo_image_surface_get_data(overlay_),
-                          cairo_image_surface_get_stride(overlay_));
+        unsigned char* pixels = cairo_image_surface_get_data(overlay_);
+        const int stride = cairo_image_surface_get_stride(overlay_);
+        if (!overlayPremultiplied_) {
+            // Plain blending would apply the opacity a second time.
+            unpremultiplyPixels(pixels, pw, ph, stride);
+            cairo_surface_mark_dirty(overlay_);
+        }
+        SDL_UpdateTexture(overlayTex_, nullptr, pixels, stride);
         SDL_RenderCopy(renderer_, overlayTex_, nullptr, nullptr);
     }
     if (hooks_.beforePresent) hooks_.beforePresent(renderer_);
