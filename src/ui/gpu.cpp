@@ -194,18 +194,23 @@ SDL_BlendMode gpuBlendMode() { return st().premultiplied; }
 bool gpuStraightAlpha() { return straightAlpha(); }
 
 void unpremultiplyPixels(unsigned char* data, int w, int h, int stride) {
+    // Fills leave long runs of one colour: convert each run once.
+    std::uint32_t lastIn = 0, lastOut = 0;
     for (int y = 0; y < h; ++y) {
         std::uint32_t* row = pixelRow(data, stride, y);
         for (int x = 0; x < w; ++x) {
             const std::uint32_t p = row[x];
             const std::uint32_t a = p >> 24;
             if (a == 0 || a == 255) continue;  // most pixels: nothing to do
-            std::uint32_t out = a << 24;
-            for (int shift : {16, 8, 0}) {
-                const std::uint32_t c = (((p >> shift) & 0xFF) * 255 + a / 2) / a;
-                out |= std::min<std::uint32_t>(c, 255) << shift;
+            if (p != lastIn) {
+                lastIn = p;
+                lastOut = a << 24;
+                for (int shift : {16, 8, 0}) {
+                    const std::uint32_t c = (((p >> shift) & 0xFF) * 255 + a / 2) / a;
+                    lastOut |= std::min<std::uint32_t>(c, 255) << shift;
+                }
             }
-            row[x] = out;
+            row[x] = lastOut;
         }
     }
 }
