@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "ui/board.h"
 #include "ui/decor.h"
 #include "ui/draw.h"
+#include "ui/gpu.h"
 #include "ui/widgets.h"
 
 namespace ui {
@@ -27,6 +29,7 @@ namespace {
 constexpr int kPages = 10;
 constexpr std::uint32_t kBody = 0x3A2810;
 constexpr std::uint32_t kMuted = 0x8A7456;
+constexpr double kCardRoom = 3;  // around a card in its picture, for the outline
 
 // A centred, possibly two-line message in place of the cards. Pango centres
 // wrapped lines within the whole wrap width, while the box is centred by the
@@ -40,6 +43,13 @@ void notice(Ctx& ctx, double cy, const std::string& text, double size) {
     drawTextCentered(ctx.cr, ctx.w / 2, cy, text, style);
 }
 
+// A card's picture, painted upright.
+struct CardPicture {
+    Rect face;  // the card inside the picture, in window units
+    double ui;
+    const store::SolveEntry* entry;
+};
+
 class GalleryScreen : public Screen {
 public:
     ~GalleryScreen() override = default;
@@ -47,7 +57,9 @@ public:
 
 private:
     void pageChips(Ctx& ctx, double y);
-    void card(Ctx& ctx, const Rect& r, const store::SolveEntry& e);
+    static void drawCard(Ctx& ctx, const Rect& r, const store::SolveEntry& e);
+    static void paintCard(cairo_t* cr, void* arg);
+    static void card(Ctx& ctx, const Rect& r, const store::SolveEntry& e);
 
     int page_ = -1;
 };
@@ -97,7 +109,7 @@ void GalleryScreen::update(Ctx& ctx) {
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const int col = static_cast<int>(i) % cols;
             const int row = static_cast<int>(i) / cols;
-            card(ctx, Rect{margin + col * (cardW + gap), y0 + row * (cardH + gap), cardW, cardH}, *entries[i]);
+            drawCard(ctx, Rect{margin + col * (cardW + gap), y0 + row * (cardH + gap), cardW, cardH}, *entries[i]);
         }
     }
     footer(ctx, ctx.h);
@@ -112,6 +124,30 @@ void GalleryScreen::pageChips(Ctx& ctx, double y) {
         const std::string label = std::to_string(10 * p + 1) + "\u2013" + std::to_string(10 * p + 10);
         if (plainButton(ctx, Rect{x0 + p * (chipW + chipGap), y, chipW, chipH}, label, p == page_)) page_ = p;
     }
+}
+
+// The card is painted once per win, size and language into a texture and
+// then only copied.
+void GalleryScreen::drawCard(Ctx& ctx, const Rect& r, const store::SolveEntry& e) {
+    const double scale = gpuScale();
+    const int pw = static_cast<int>(std::lround((r.w + 2 * ctx.s(kCardRoom)) * scale));
+    const int ph = static_cast<int>(std::lround((r.h + 2 * ctx.s(kCardRoom)) * scale));
+    const double w = pw / scale;
+    const double h = ph / scale;
+    CardPicture picture{Rect{(w - r.w) / 2, (h - r.h) / 2, r.w, r.h}, ctx.ui, &e};
+    char head[160];
+    std::snprintf(head, sizeof head, "gallery:card:%d:%d:%lld:%lld:%d:%dx%d:%.4f:%s:", e.level, e.moves,
+                  static_cast<long long>(e.elapsedMs), static_cast<long long>(e.solvedAt), e.stars, pw, ph, ctx.ui,
+                  i18n::currentLanguage().c_str());
+    gpuBlit(gpuTexture(head + e.finalFen, pw, ph, paintCard, &picture), r.cx() - w / 2, r.cy() - h / 2, w, h, 1.0);
+}
+
+void GalleryScreen::paintCard(cairo_t* cr, void* arg) {
+    const CardPicture& c = *static_cast<const CardPicture*>(arg);
+    Ctx face;  // a context of its own for the picture
+    face.cr = cr;
+    face.ui = c.ui;
+    card(face, c.face, *c.entry);
 }
 
 void GalleryScreen::card(Ctx& ctx, const Rect& r, const store::SolveEntry& e) {
