@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
                 ui::Game::instance().resetTo(state);
                 if (reroll) restartAt += kDiceReroll;
             }
-            loop.runFrame();
+            if (!loop.runFrame()) break;  // a termination signal
             const ui::FrameLoop::FrameTimes times = loop.lastFrameTimes();
             work.push_back(times.work);
             present.push_back(times.present);
