@@ -26,10 +26,16 @@ test: build
 package: build
 	@cmake --build $(BUILD_DIR) --target package
 
-bench: build
+bench: build frame-bench
 	@./$(BUILD_DIR)/chess_bench perft 5
 	@./$(BUILD_DIR)/chess_bench search
 	@./$(BUILD_DIR)/chess_bench selfplay 4 3
+
+# Frame timings and memory of every screen at full HD, three seconds each.
+.PHONY: frame-bench
+FRAME_BENCH_SCREENS = splash menu levels playing dice solved gallery settings about licenses
+frame-bench: build
+	@for screen in $(FRAME_BENCH_SCREENS); do ./$(BUILD_DIR)/frame_bench $$screen 1920x1080 3 || exit 1; done
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

@@ -20,6 +20,10 @@ target_link_libraries(zelvane PRIVATE zelvane_ui)
 add_executable(shoot ${CMAKE_SOURCE_DIR}/tools/shoot/shoot.cpp)
 target_link_libraries(shoot PRIVATE zelvane_ui)
 
+# build/frame_bench SCREEN WxH SECONDS: frame timings and memory of a screen.
+add_executable(frame_bench ${CMAKE_SOURCE_DIR}/bench/frame_bench.cpp)
+target_link_libraries(frame_bench PRIVATE zelvane_ui)
+
 # ---- fonts: DejaVu Sans copied, the CJK glyphs cut down to what the texts use ----
 set(ZELVANE_FONT_DIR ${CMAKE_BINARY_DIR}/assets/fonts)
 set(ZELVANE_DEJAVU_DIR /usr/share/fonts/truetype/dejavu)
@@ -68,6 +72,7 @@ list(APPEND ZELVANE_FONT_FILES ${ZELVANE_FONT_DIR}/OrlavanChessCJK.ttf)
 add_custom_target(zelvane_fonts ALL DEPENDS ${ZELVANE_FONT_FILES})
 add_dependencies(zelvane zelvane_fonts)
 add_dependencies(shoot zelvane_fonts)
+add_dependencies(frame_bench zelvane_fonts)
 
 # ---- install: the game in bin/, its assets where it looks for them ------------------
 install(TARGETS zelvane RUNTIME DESTINATION bin)

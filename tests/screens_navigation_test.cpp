@@ -1,11 +1,14 @@
 // Getting around: splash, menu, level select and result screens, and the way
 // back from every page, driven through the real frame loop: scripted clicks
 // and keys, the stack they leave behind, and a few pixels of the composed frame.
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "core/levels.h"
+#include "ui/decor.h"
 #include "screens_support.h"
 
 namespace {
@@ -109,6 +112,21 @@ TEST_P(MenuTest, EveryButtonOpensItsScreenAndQuitEndsTheLoop) {
 INSTANTIATE_TEST_SUITE_P(Sizes, MenuTest,
                          ::testing::Values(WindowSize{1280, 720}, WindowSize{860, 560}, WindowSize{1920, 1080},
                                            WindowSize{900, 400}));
+
+// Every frame turns the buttons and scales the title letters to new angles
+// and sizes. Nothing of that may stay behind: text laid out at each new angle
+// once made the font machinery keep a font per angle, megabytes a minute.
+TEST_F(NavigationTest, ThousandsOfMenuFramesKeepTheHeapAndTheTextureCacheFlat) {
+    Harness h(480, 270);
+    game().resetTo(stateOf(ScreenKind::Menu));
+    h.run(ui::animatedTitleCycle(0) + 1);  // every letter and button painted once
+    const int textures = ui::gpuCacheSize();
+    const std::size_t heap = mallinfo2().uordblks;
+    h.run(100);  // 2000 frames
+    EXPECT_EQ(ui::gpuCacheSize(), textures);
+    const std::size_t grown = mallinfo2().uordblks - std::min(heap, mallinfo2().uordblks);
+    EXPECT_LT(grown, 1u << 20) << "bytes the heap grew by";
+}
 
 TEST_F(NavigationTest, MenuContinueStartsTheFrontierOrResumesTheSavedGame) {
     Harness h(1280, 720);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "ui/board.h"
 #include "ui/decor.h"
 #include "ui/draw.h"
+#include "ui/gpu.h"
 #include "ui/pgn_export.h"
 #include "ui/widgets.h"
 
@@ -29,6 +31,7 @@ namespace {
 constexpr int kPages = 10;
 constexpr std::uint32_t kBody = 0x3A2810;
 constexpr std::uint32_t kMuted = kWidgetMutedText;
+constexpr double kCardRoom = 3;  // around a card in its picture, for the outline
 
 // A centred, possibly two-line message in place of the cards. Pango centres
 // wrapped lines within the whole wrap width, while the box is centred by the
@@ -42,6 +45,13 @@ void notice(Ctx& ctx, double cy, const std::string& text, double size) {
     drawTextCentered(ctx.cr, ctx.w / 2, cy, text, style);
 }
 
+// A card's picture, painted upright.
+struct CardPicture {
+    Rect face;  // the card inside the picture, in window units
+    double ui;
+    const store::SolveEntry* entry;
+};
+
 class GalleryScreen : public Screen {
 public:
     ~GalleryScreen() override = default;
@@ -49,7 +59,9 @@ public:
 
 private:
     void pageChips(Ctx& ctx, double y);
-    void card(Ctx& ctx, const Rect& r, const store::SolveEntry& e);
+    static void drawCard(Ctx& ctx, const Rect& r, const store::SolveEntry& e);
+    static void paintCard(cairo_t* cr, void* arg);
+    static void card(Ctx& ctx, const Rect& r, const store::SolveEntry& e);
     void cardActions(Ctx& ctx, const Rect& row, const store::SolveEntry& e);
     bool cardButton(Ctx& ctx, const Rect& r, const std::string& label);
 
@@ -59,6 +71,13 @@ private:
     double labelSizeWidth_ = -1;
     ExportNote note_;  // where the last copy or save went
 };
+
+// Where a card's buttons sit: a row above its stars.
+Rect actionRow(const Ctx& ctx, const Rect& card) {
+    const double pad = ctx.s(8);
+    const double bh = std::round(std::min(ctx.s(22), 0.085 * card.h));
+    return Rect{card.x + pad, card.bottom() - ctx.s(22) - bh, card.w - 2 * pad, bh};
+}
 
 void GalleryScreen::update(Ctx& ctx) {
     drawBackdrop(ctx);
@@ -107,7 +126,10 @@ void GalleryScreen::update(Ctx& ctx) {
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const int col = static_cast<int>(i) % cols;
             const int row = static_cast<int>(i) / cols;
-            card(ctx, Rect{margin + col * (cardW + gap), y0 + row * (cardH + gap), cardW, cardH}, *entries[i]);
+            const Rect r{margin + col * (cardW + gap), y0 + row * (cardH + gap), cardW, cardH};
+            drawCard(ctx, r, *entries[i]);
+            // The buttons change with the pointer, so they stay out of the card's picture.
+            cardActions(ctx, actionRow(ctx, r), *entries[i]);
         }
     }
     footer(ctx, ctx.h);
@@ -123,6 +145,30 @@ void GalleryScreen::pageChips(Ctx& ctx, double y) {
         const std::string label = std::to_string(10 * p + 1) + "\u2013" + std::to_string(10 * p + 10);
         if (plainButton(ctx, Rect{x0 + p * (chipW + chipGap), y, chipW, chipH}, label, p == page_)) page_ = p;
     }
+}
+
+// The card is painted once per win, size and language into a texture and
+// then only copied.
+void GalleryScreen::drawCard(Ctx& ctx, const Rect& r, const store::SolveEntry& e) {
+    const double scale = gpuScale();
+    const int pw = static_cast<int>(std::lround((r.w + 2 * ctx.s(kCardRoom)) * scale));
+    const int ph = static_cast<int>(std::lround((r.h + 2 * ctx.s(kCardRoom)) * scale));
+    const double w = pw / scale;
+    const double h = ph / scale;
+    CardPicture picture{Rect{(w - r.w) / 2, (h - r.h) / 2, r.w, r.h}, ctx.ui, &e};
+    char head[160];
+    std::snprintf(head, sizeof head, "gallery:card:%d:%d:%lld:%lld:%d:%dx%d:%.4f:%s:", e.level, e.moves,
+                  static_cast<long long>(e.elapsedMs), static_cast<long long>(e.solvedAt), e.stars, pw, ph, ctx.ui,
+                  i18n::currentLanguage().c_str());
+    gpuBlit(gpuTexture(head + e.finalFen, pw, ph, paintCard, &picture), r.cx() - w / 2, r.cy() - h / 2, w, h, 1.0);
+}
+
+void GalleryScreen::paintCard(cairo_t* cr, void* arg) {
+    const CardPicture& c = *static_cast<const CardPicture*>(arg);
+    Ctx face;  // a context of its own for the picture
+    face.cr = cr;
+    face.ui = c.ui;
+    card(face, c.face, *c.entry);
 }
 
 void GalleryScreen::card(Ctx& ctx, const Rect& r, const store::SolveEntry& e) {
@@ -152,9 +198,6 @@ void GalleryScreen::card(Ctx& ctx, const Rect& r, const store::SolveEntry& e) {
     drawText(cr, r.cx(), ty + 1.35 * s2, formatDateTime(e.solvedAt), detail);
 
     starRating(cr, r.cx(), r.bottom() - ctx.s(12), ctx.s(12), e.stars, 3, 1.0);
-
-    const double bh = std::round(std::min(ctx.s(22), 0.085 * r.h));
-    cardActions(ctx, Rect{r.x + pad, r.bottom() - ctx.s(22) - bh, r.w - 2 * pad, bh}, e);
 }
 
 // Replay, Copy PGN and Save PGN side by side.
@@ -195,7 +238,8 @@ bool GalleryScreen::cardButton(Ctx& ctx, const Rect& r, const std::string& label
     TextStyle style = sansText(labelSize_, kBody, false, Align::Center);
     style.maxWidth = r.w - ctx.s(6);
     drawTextCentered(ctx.cr, r.cx(), r.cy(), label, style);
-    if (!ctx.takeClick(r)) return false;
+    const bool chosen = focusStop(ctx, r, 0.5 * r.h);
+    if (!ctx.takeClick(r) && !chosen) return false;
     audio::play(audio::Sfx::Click);
     return true;
 }

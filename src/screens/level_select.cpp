@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "ui/board.h"
 #include "ui/decor.h"
 #include "ui/draw.h"
+#include "ui/gpu.h"
 #include "ui/widgets.h"
 
 namespace ui {
@@ -33,6 +35,7 @@ constexpr std::uint32_t kDark = 0x3A2810;
 constexpr std::uint32_t kMuted = kWidgetMutedText;
 constexpr std::uint32_t kBadgeText = 0xFDF6E8;
 constexpr const char* kEnDash = "\xE2\x80\x93";
+constexpr double kCardRoom = 3;  // around a card in its picture, for the outline
 
 std::string number(long long n) { return std::to_string(n); }
 
@@ -48,6 +51,15 @@ int starsOf(int level) {
     return it == bests.end() ? 0 : it->second.stars;
 }
 
+// A card's picture: all of the card but the hover ring, painted upright.
+struct CardPicture {
+    Rect face;  // the card inside the picture, in window units
+    double ui;
+    int level;
+    bool isNext;
+    int stars;
+};
+
 class LevelSelectScreen : public Screen {
 public:
     ~LevelSelectScreen() override = default;
@@ -56,7 +68,9 @@ public:
 private:
     void pageChips(Ctx& ctx, double headerH);
     void cardKeys(Ctx& ctx, int firstCard, int cols, int active);
-    void levelCard(Ctx& ctx, const Rect& r, int level, bool isNext, int stars);
+    static void drawCard(Ctx& ctx, const Rect& r, int level, bool isNext, int stars);
+    static void paintCard(cairo_t* cr, void* arg);
+    static void levelCard(Ctx& ctx, const Rect& r, int level, bool isNext, int stars);
     void cardChosen(int level);
     void askToReplace(Ctx& ctx);
 
@@ -134,7 +148,7 @@ void LevelSelectScreen::update(Ctx& ctx) {
         const int level = page_ * kPerPage + i + 1;
         if (level > levels::kTotalLevels) break;
         const Rect r{margin + (i % cols) * (cardW + gap), top + (i / cols) * (cardH + gap), cardW, cardH};
-        levelCard(ctx, r, level, level == active, starsOf(level));
+        drawCard(ctx, r, level, level == active, starsOf(level));
         const bool chosen = focusStop(ctx, r, ctx.s(10));
         if (ctx.takeClick(r) || chosen) {
             cardChosen(level);
@@ -190,6 +204,30 @@ void LevelSelectScreen::pageChips(Ctx& ctx, double headerH) {
     }
 }
 
+// The card is painted once per level, state, size and language into a
+// texture and then only copied; the hover ring is drawn over it.
+void LevelSelectScreen::drawCard(Ctx& ctx, const Rect& r, int level, bool isNext, int stars) {
+    const double scale = gpuScale();
+    const int pw = static_cast<int>(std::lround((r.w + 2 * ctx.s(kCardRoom)) * scale));
+    const int ph = static_cast<int>(std::lround((r.h + 2 * ctx.s(kCardRoom)) * scale));
+    const double w = pw / scale;
+    const double h = ph / scale;
+    CardPicture picture{Rect{(w - r.w) / 2, (h - r.h) / 2, r.w, r.h}, ctx.ui, level, isNext, stars};
+    char key[128];
+    std::snprintf(key, sizeof key, "levels:card:%d:%d:%d:%dx%d:%.4f:%s", level, isNext ? 1 : 0, stars, pw, ph,
+                  ctx.ui, i18n::currentLanguage().c_str());
+    gpuBlit(gpuTexture(key, pw, ph, paintCard, &picture), r.cx() - w / 2, r.cy() - h / 2, w, h, 1.0);
+    if (ctx.hover(r)) strokeRoundedRect(ctx.cr, r, ctx.s(10), ctx.s(2), kAccent, 0.6);
+}
+
+void LevelSelectScreen::paintCard(cairo_t* cr, void* arg) {
+    const CardPicture& c = *static_cast<const CardPicture*>(arg);
+    Ctx card;  // a context of its own: a picture is neither hovered nor clicked
+    card.cr = cr;
+    card.ui = c.ui;
+    levelCard(card, c.face, c.level, c.isNext, c.stars);
+}
+
 void LevelSelectScreen::levelCard(Ctx& ctx, const Rect& r, int level, bool isNext, int stars) {
     cairo_t* cr = ctx.cr;
     const levels::LevelConfig cfg = levels::configFor(level);
@@ -198,7 +236,6 @@ void LevelSelectScreen::levelCard(Ctx& ctx, const Rect& r, int level, bool isNex
 
     fillRoundedRect(cr, r, radius, look.light, 0.96);
     strokeRoundedRect(cr, r, radius, isNext ? ctx.s(3) : ctx.s(1.5), look.border, isNext ? 1.0 : 0.8);
-    if (ctx.hover(r)) strokeRoundedRect(cr, r, radius, ctx.s(2), kAccent, 0.6);
 
     // The level's own starting position, white always at the bottom.
     const double pad = ctx.s(8);

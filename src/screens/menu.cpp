@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -15,9 +15,11 @@
 #include "core/levels.h"
 #include "core/storage.h"
 #include "i18n.h"
+#include "platform/audio.h"
 #include "ui/app.h"
 #include "ui/decor.h"
 #include "ui/draw.h"
+#include "ui/gpu.h"
 #include "ui/pieces.h"
 #include "ui/widgets.h"
 
@@ -28,6 +30,7 @@ constexpr std::uint32_t kTaglineColour = kWidgetMutedText;
 constexpr double kRockDegrees = 0.9;  // how far a button rocks around its resting tilt
 constexpr double kRockSpeed = 0.9;    // radians per second
 constexpr double kRockPhase = 0.7;    // phase step from one button to the next
+constexpr double kPictureMargin = 9;  // around a button's face in its picture: outline and focus ring
 
 struct Entry {
     const char* key;
@@ -79,6 +82,55 @@ GameState stateFor(const Entry& entry, const Progress& p) {
     return state;
 }
 
+// How a button looks under the pointer.
+enum class ButtonLook { Plain = 0, Hovered = 1, Held = 2 };
+
+// Everything a button's picture depends on; it is painted into a texture once
+// and then only turned, so that no text is laid out at a new angle per frame.
+struct ButtonPicture {
+    std::string label;
+    const Entry* entry;
+    ButtonLook look;
+    bool focused;
+    Rect face;  // the button inside the picture, in window units
+    double ui;
+};
+
+std::string pictureKey(const ButtonPicture& b, int pw, int ph) {
+    char head[96];
+    std::snprintf(head, sizeof head, "menu:button:%c:%d:%d:%d:%dx%d:%.4f:", b.entry->piece, b.entry->primary ? 1 : 0,
+                  static_cast<int>(b.look), b.focused ? 1 : 0, pw, ph, b.ui);
+    return head + b.label;
+}
+
+// The button drawn upright: its face, its piece and its label.
+void paintButton(cairo_t* cr, void* arg) {
+    const ButtonPicture& b = *static_cast<const ButtonPicture*>(arg);
+    const Rect& r = b.face;
+    Ctx face;  // a context of its own: a picture takes no clicks
+    face.cr = cr;
+    face.ui = b.ui;
+    if (b.look != ButtonLook::Plain) {
+        face.in.mouseX = r.cx();
+        face.in.mouseY = r.cy();
+        face.in.mouseDown = b.look == ButtonLook::Held;
+    }
+    // The button draws no label of its own: ours keeps clear of the piece on
+    // both sides, so long translations shrink instead of running under it.
+    menuButton(face, r, "", b.entry->primary);
+    if (b.focused) focusRing(face, r, face.s(14));
+    const double pieceSize = 0.78 * r.h;
+    const double pieceX = r.x + face.s(8);
+    paintPieceCairo(cr, b.entry->piece, pieceX, r.cy() - pieceSize / 2, pieceSize, 0.85);
+    TextStyle text;
+    text.size = std::min(0.42 * r.h, face.s(18));
+    text.bold = true;
+    text.color = b.entry->primary ? kWidgetLightText : kWidgetDarkText;
+    text.maxWidth = r.w - 2 * (pieceX - r.x + pieceSize + face.s(6));
+    text.minScale = 0.6;
+    drawTextCentered(cr, r.cx(), r.cy(), b.label, text);
+}
+
 class MenuScreen : public Screen {
 public:
     ~MenuScreen() override = default;
@@ -88,31 +140,30 @@ private:
     static bool tiltedButton(Ctx& ctx, const Rect& r, const std::string& label, const Entry& entry, int idx);
 };
 
-// The button is drawn rotated about its centre together with its piece; the
+// The button's picture turned about its centre together with its piece; the
 // click area stays the upright rectangle.
 bool MenuScreen::tiltedButton(Ctx& ctx, const Rect& r, const std::string& label, const Entry& entry, int idx) {
-    cairo_t* cr = ctx.cr;
     const double rock = std::sin(kRockSpeed * ctx.t + kRockPhase * idx);
     const double degrees = entry.tilt + kRockDegrees * rock;
-    cairo_save(cr);
-    cairo_translate(cr, r.cx(), r.cy());
-    cairo_rotate(cr, degrees * std::numbers::pi / 180.0);
-    cairo_translate(cr, -r.cx(), -r.cy());
-    // The button draws no label of its own: ours keeps clear of the piece on
-    // both sides, so long translations shrink instead of running under it.
-    const bool clicked = menuButton(ctx, r, "", entry.primary);
-    const double pieceSize = 0.78 * r.h;
-    const double pieceX = r.x + ctx.s(8);
-    paintPieceCairo(cr, entry.piece, pieceX, r.cy() - pieceSize / 2, pieceSize, 0.85);
-    TextStyle text;
-    text.size = std::min(0.42 * r.h, ctx.s(18));
-    text.bold = true;
-    text.color = entry.primary ? kWidgetLightText : kWidgetDarkText;
-    text.maxWidth = r.w - 2 * (pieceX - r.x + pieceSize + ctx.s(6));
-    text.minScale = 0.6;
-    drawTextCentered(cr, r.cx(), r.cy(), label, text);
-    cairo_restore(cr);
-    return clicked;
+    const bool hovered = ctx.hover(r);
+    const ButtonLook look = !hovered ? ButtonLook::Plain : ctx.in.mouseDown ? ButtonLook::Held : ButtonLook::Hovered;
+    const int focusId = ctx.focusId(r);
+
+    // Room around the face for its outline and the hover ring.
+    const double scale = gpuScale();
+    const int pw = static_cast<int>(std::lround((r.w + 2 * ctx.s(kPictureMargin)) * scale));
+    const int ph = static_cast<int>(std::lround((r.h + 2 * ctx.s(kPictureMargin)) * scale));
+    const double w = pw / scale;
+    const double h = ph / scale;
+    ButtonPicture picture{label, &entry, look, ctx.focused(focusId), Rect{(w - r.w) / 2, (h - r.h) / 2, r.w, r.h},
+                          ctx.ui};
+    SDL_Texture* tex = gpuTexture(pictureKey(picture, pw, ph), pw, ph, paintButton, &picture);
+    gpuBlitRotated(tex, r.cx(), r.cy(), w, h, degrees, 1.0);
+
+    const bool chosen = ctx.takeActivation(focusId);
+    if (!ctx.takeClick(r) && !chosen) return false;
+    audio::play(audio::Sfx::Click);
+    return true;
 }
 
 void MenuScreen::update(Ctx& ctx) {

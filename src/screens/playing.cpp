@@ -42,6 +42,8 @@ constexpr std::uint32_t kCream = 0xFAF4E6;
 constexpr std::uint32_t kOutline = 0xCDB88A;
 constexpr std::uint32_t kInert = 0xECE2CC;
 constexpr std::uint32_t kCheckRed = 0xA62626;
+constexpr std::uint32_t kDim = 0x1A1208;  // the veil behind the dice
+constexpr double kDimAlpha = 0.55;
 
 constexpr int kEscapeKey = 27;
 constexpr int kZKey = 122;
@@ -115,6 +117,23 @@ char typedChar(int key, int mods) {
 double engineRand() { return std::rand() / 2147483648.0; }
 
 std::string number(long long n) { return std::to_string(n); }
+
+// Dims everything drawn so far, where the overlay holds drawings only inside
+// `drawn`: there the veil goes on the overlay, over them; everywhere else on
+// the renderer, a plain fill instead of a pass over the overlay's empty
+// pixels. The edge between the two lies on whole pixels, so no pixel gets
+// the veil twice or not at all.
+void dimWindow(Ctx& ctx, const Rect& drawn, std::uint32_t rgb, double alpha) {
+    const double scale = gpuScale();
+    auto snap = [scale](double v) { return std::round(v * scale) / scale; };
+    const double x0 = std::clamp(snap(drawn.x), 0.0, ctx.w), x1 = std::clamp(snap(drawn.right()), x0, ctx.w);
+    const double y0 = std::clamp(snap(drawn.y), 0.0, ctx.h), y1 = std::clamp(snap(drawn.bottom()), y0, ctx.h);
+    gpuFillRect(0, 0, ctx.w, y0, rgb, alpha);
+    gpuFillRect(0, y1, ctx.w, ctx.h - y1, rgb, alpha);
+    gpuFillRect(0, y0, x0, y1 - y0, rgb, alpha);
+    gpuFillRect(x1, y0, ctx.w - x1, y1 - y0, rgb, alpha);
+    fillRect(ctx.cr, {x0, y0, x1 - x0, y1 - y0}, rgb, alpha);
+}
 
 // A text style in the family the screens use for their own texts.
 TextStyle textStyle(double size, bool bold, std::uint32_t color) {
@@ -193,7 +212,8 @@ private:
     void turnBanner(Ctx& ctx, const Rect& r);
     void historyList(Ctx& ctx, const Rect& box);
     void historyRow(Ctx& ctx, const Rect& area, int i, double rowH);
-    void diceOverlay(Ctx& ctx);
+    // Drawn over the board and the panel, whose drawings all lie inside panel.
+    void diceOverlay(Ctx& ctx, const Rect& panel);
 
     int level_;
     std::uint32_t seed_;
@@ -704,7 +724,7 @@ void PlayingScreen::update(Ctx& ctx) {
     if (!stay) return;
 
     if (phase_ == Phase::Dice) {
-        diceOverlay(ctx);
+        diceOverlay(ctx, layout.panel);
         return;
     }
     handleBoardInput(ctx, view);
@@ -897,10 +917,10 @@ void PlayingScreen::historyRow(Ctx& ctx, const Rect& area, int i, double rowH) {
     drawText(ctx.cr, x0 + ctx.s(38), y, entry.notation, style);
 }
 
-void PlayingScreen::diceOverlay(Ctx& ctx) {
+void PlayingScreen::diceOverlay(Ctx& ctx, const Rect& panel) {
     cairo_t* cr = ctx.cr;
     const double age = diceStart_ < 0 ? 0.0 : ctx.t - diceStart_;
-    fillRect(cr, {0, 0, ctx.w, ctx.h}, 0x1A1208, 0.55);
+    dimWindow(ctx, panel.inset(-ctx.s(4)), kDim, kDimAlpha);
 
     const double cardW = std::min(ctx.w - ctx.s(40), ctx.s(420));
     const double cardH = std::min(ctx.h - ctx.s(40), ctx.s(300));

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include <cairo.h>
@@ -45,6 +47,16 @@ constexpr double kHold = 3.0;
 constexpr double kFadeOut = 0.45;
 constexpr double kPause = 0.8;
 constexpr double kDefaultStagger = 0.6;
+// A title letter's picture: a square this many times the font size, roomy
+// enough for any letter of the name with its ink.
+constexpr double kLetterPictureSide = 1.6;
+
+// Die pictures: room for the shadow on every side (a fraction of the face),
+// the size step shared by a rolling die, and bounds on size and count.
+constexpr double kDieShadowRoom = 0.12;
+constexpr int kRollingDieStep = 8;
+constexpr double kMaxDiePixels = 2048;
+constexpr std::size_t kMaxDiePictures = 48;
 
 struct TileArgs {
     double px;
@@ -155,6 +167,146 @@ LetterPose letterPose(const Ctx& ctx, const TitleTiming& tt, double cycleTime, d
     return pose;
 }
 
+// A title letter is painted once per colour and size and then only scaled and
+// faded: text laid out at a new scale every frame would make the font
+// machinery keep a new font for each.
+struct LetterArgs {
+    char letter;
+    std::uint32_t colour;
+    double size;
+    double side;  // of the square picture, in window units
+};
+
+void paintLetter(cairo_t* cr, void* arg) {
+    const auto* a = static_cast<const LetterArgs*>(arg);
+    TextStyle style;
+    style.family = "sans";
+    style.size = a->size;
+    style.bold = true;
+    style.color = a->colour;
+    style.align = Align::Center;
+    drawTextCentered(cr, a->side / 2, a->side / 2, std::string(1, a->letter), style);
+}
+
+// The letter centred on (cx, cy), scaled by scale about that point.
+void drawTitleLetter(char letter, std::uint32_t colour, double size, double cx, double cy, double scale,
+                     double alpha) {
+    const double pixelScale = gpuScale();
+    const int px = std::max(1, static_cast<int>(std::lround(kLetterPictureSide * size * pixelScale)));
+    LetterArgs args{letter, colour, size, px / pixelScale};
+    char key[64];
+    std::snprintf(key, sizeof key, "title:letter:%c:%06X:%d", letter, colour, px);
+    SDL_Texture* tex = gpuTexture(key, px, px, paintLetter, &args);
+    const double side = args.side * scale;
+    gpuBlit(tex, cx - side / 2, cy - side / 2, side, side, alpha);
+}
+
+struct DieFace {
+    int value;  // 1..6
+    std::uint32_t body, pip;
+};
+
+// The face centred on the origin, with its soft shadow.
+void paintDieFace(cairo_t* cr, const DieFace& face, double side) {
+    const Rect square{-side / 2, -side / 2, side, side};
+    cairo_new_path(cr);
+    roundedRectPath(cr, square, 0.18 * side);
+    softShadowFromPath(cr, 0.03 * side, 0.05 * side, 0.06 * side, 0x000000, 0.28);
+    setColor(cr, face.body, 1.0);
+    cairo_fill_preserve(cr);
+    setColor(cr, theme::darken(face.body, 0.35), 0.8);
+    cairo_set_line_width(cr, std::max(0.045 * side, 1.0));
+    cairo_stroke(cr);
+
+    for (int cell = 0; cell < 9; ++cell) {
+        if (!kLayout[face.value][cell]) continue;
+        const int col = cell % 3;
+        const int row = cell / 3;
+        fillCircle(cr, (col - 1) * 0.26 * side, (row - 1) * 0.26 * side, 0.075 * side, face.pip, 1.0);
+    }
+}
+
+// Device pixels per unit of a context that is only scaled alike on both axes
+// and rotated; 0 for anything else.
+double plainPixelsPerUnit(cairo_t* cr) {
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    double dx = 1.0, dy = 1.0;
+    cairo_surface_get_device_scale(cairo_get_target(cr), &dx, &dy);
+    const double sx = std::hypot(m.xx, m.yx);
+    const double sy = std::hypot(m.xy, m.yy);
+    if (dx != dy || std::abs(sx - sy) > 1e-9 * sx || std::abs(m.xx * m.xy + m.yx * m.yy) > 1e-9 * sx * sy) return 0;
+    return sx * dx;
+}
+
+// Pictures of die faces with their shadows, painted once: the shadow alone
+// is a dozen wide strokes, and the dice roll for a second and a half.
+struct DiePictures {
+    std::map<std::string, cairo_surface_t*> pictures;
+    ~DiePictures() { clear(); }
+    void clear() {
+        for (auto& [key, surface] : pictures) cairo_surface_destroy(surface);
+        pictures.clear();
+    }
+};
+
+DiePictures& diePictures() {
+    static DiePictures cache;
+    return cache;
+}
+
+// The face of `pixels` device pixels with room for its shadow all round.
+cairo_surface_t* diePicture(const DieFace& face, int pixels, double pixelsPerUnit) {
+    char key[96];
+    std::snprintf(key, sizeof key, "%d:%06X:%06X:%d:%.4f", face.value, face.body, face.pip, pixels, pixelsPerUnit);
+    DiePictures& cache = diePictures();
+    if (auto found = cache.pictures.find(key); found != cache.pictures.end()) return found->second;
+    if (cache.pictures.size() >= kMaxDiePictures) cache.clear();
+    const int margin = static_cast<int>(std::ceil(kDieShadowRoom * pixels));
+    const int total = pixels + 2 * margin;
+    cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, total, total);
+    if (cairo_surface_status(picture) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(picture);
+        return nullptr;
+    }
+    cairo_surface_set_device_scale(picture, pixelsPerUnit, pixelsPerUnit);
+    cairo_t* pc = cairo_create(picture);
+    cairo_translate(pc, total / 2.0 / pixelsPerUnit, total / 2.0 / pixelsPerUnit);
+    paintDieFace(pc, face, pixels / pixelsPerUnit);
+    cairo_destroy(pc);
+    cache.pictures.emplace(key, picture);
+    return picture;
+}
+
+// Shows the face centred on the origin of cr. A still die gets a picture of
+// its own size, copied pixel for pixel; a rolling one, whose size swells and
+// shrinks, shares pictures in steps of a few pixels and is scaled to fit.
+void showDiePicture(cairo_t* cr, const DieFace& face, double side, double pixelsPerUnit, bool still) {
+    const double exact = side * pixelsPerUnit;
+    const int pixels = still ? std::max(1, static_cast<int>(std::lround(exact)))
+                             : kRollingDieStep * static_cast<int>(std::ceil(exact / kRollingDieStep));
+    cairo_surface_t* picture = diePicture(face, pixels, pixelsPerUnit);
+    if (!picture) {
+        paintDieFace(cr, face, side);
+        return;
+    }
+    const double total = cairo_image_surface_get_width(picture) / pixelsPerUnit;
+    if (still) {
+        // Put the picture's corner on a whole device pixel.
+        double x = -total / 2, y = -total / 2;
+        cairo_user_to_device(cr, &x, &y);
+        x = std::round(x);
+        y = std::round(y);
+        cairo_device_to_user(cr, &x, &y);
+        cairo_set_source_surface(cr, picture, x, y);
+    } else {
+        const double k = exact / pixels;
+        cairo_scale(cr, k, k);
+        cairo_set_source_surface(cr, picture, -total / 2, -total / 2);
+    }
+    cairo_paint(cr);
+}
+
 }  // namespace
 
 void drawBackdrop(Ctx& ctx) {
@@ -189,24 +341,14 @@ void drawAnimatedTitle(Ctx& ctx, double cx, double top, double width, double siz
                   top + pose.dy + 0.025 * cellH, pieceSize, pose.alpha, 0);
     }
 
-    if (!ctx.cr || letterSize <= 0) return;
+    if (letterSize <= 0) return;
     const std::vector<std::uint32_t>& colours = theme::titleColors();
     for (int i = 0; i < n; ++i) {
         const LetterPose pose = letterPose(ctx, tt, cycleTime, cycleTime - i * tt.stagger, i);
-        if (pose.alpha <= 0.01) continue;
-        TextStyle style;
-        style.family = "sans";
-        style.size = letterSize;
-        style.bold = true;
-        style.color = colours.empty() ? kTitleBrown : colours[i % colours.size()];
-        style.alpha = pose.alpha;
-        style.align = Align::Center;
-        style.minScale = 0.6;
-        cairo_save(ctx.cr);
-        cairo_translate(ctx.cr, x0 + (i + 0.5) * cellW, top + 0.55 * letterSize + pose.dy);
-        cairo_scale(ctx.cr, pose.scale, pose.scale);
-        drawTextCentered(ctx.cr, 0, 0, std::string(1, kDisplayName[i]), style);
-        cairo_restore(ctx.cr);
+        if (pose.alpha <= 0.01 || kDisplayName[i] == ' ') continue;
+        const std::uint32_t colour = colours.empty() ? kTitleBrown : colours[i % colours.size()];
+        drawTitleLetter(kDisplayName[i], colour, letterSize, x0 + (i + 0.5) * cellW,
+                        top + 0.55 * letterSize + pose.dy, pose.scale, pose.alpha);
     }
 }
 
@@ -226,27 +368,16 @@ void drawPlainTitle(Ctx& ctx, double cx, double y, const std::string& text, doub
 
 void drawDie(cairo_t* cr, const Rect& r, int value, double angle, std::uint32_t bodyRgb, std::uint32_t pipRgb) {
     const double side = std::min(r.w, r.h);
-    if (!cr || side <= 0) return;
+    if (!cr || !(side > 0) || !std::isfinite(side)) return;
+    const DieFace face{std::clamp(value, 1, 6), bodyRgb, pipRgb};
     cairo_save(cr);
     cairo_translate(cr, r.cx(), r.cy());
     cairo_rotate(cr, angle);
-
-    const Rect face{-side / 2, -side / 2, side, side};
-    cairo_new_path(cr);
-    roundedRectPath(cr, face, 0.18 * side);
-    softShadowFromPath(cr, 0.03 * side, 0.05 * side, 0.06 * side, 0x000000, 0.28);
-    setColor(cr, bodyRgb, 1.0);
-    cairo_fill_preserve(cr);
-    setColor(cr, theme::darken(bodyRgb, 0.35), 0.8);
-    cairo_set_line_width(cr, std::max(0.045 * side, 1.0));
-    cairo_stroke(cr);
-
-    const int shown = std::clamp(value, 1, 6);
-    for (int cell = 0; cell < 9; ++cell) {
-        if (!kLayout[shown][cell]) continue;
-        const int col = cell % 3;
-        const int row = cell / 3;
-        fillCircle(cr, (col - 1) * 0.26 * side, (row - 1) * 0.26 * side, 0.075 * side, pipRgb, 1.0);
+    const double pixelsPerUnit = plainPixelsPerUnit(cr);
+    if (pixelsPerUnit > 0 && side * pixelsPerUnit <= kMaxDiePixels) {
+        showDiePicture(cr, face, side, pixelsPerUnit, angle == 0);
+    } else {
+        paintDieFace(cr, face, side);
     }
     cairo_restore(cr);
 }

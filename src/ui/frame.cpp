@@ -62,6 +62,7 @@ FrameLoop::FrameLoop(SDL_Window* window, SDL_Renderer* renderer, store::Settings
       rememberedY_(start.rememberedY) {
     if (!hooks_.samplePointer) hooks_.samplePointer = sdlPointer;
     if (!hooks_.saveSettings) hooks_.saveSettings = store::saveSettings;
+    if (!hooks_.stopwatch) hooks_.stopwatch = hooks_.now;
     ctx_.ui = 1.0;
     lastFrame_ = hooks_.now();
     statStart_ = lastFrame_;
@@ -208,7 +209,7 @@ void FrameLoop::drawFrame(int pw, int ph, double scale) {
     ctx_.dt = std::min(now - lastFrame_, kMaxFrameStep);
     ctx_.t = now;
 
-    const double t0 = hooks_.now();
+    const double t0 = hooks_.stopwatch();
     gpuSetScale(scale);
     gpuBeginFrame();
     beginTextFrame();
@@ -220,18 +221,25 @@ void FrameLoop::drawFrame(int pw, int ph, double scale) {
     cairo_destroy(cr);
     ctx_.cr = nullptr;
     cairo_surface_flush(overlay_);
-    const double t1 = hooks_.now();
+    const double t1 = hooks_.stopwatch();
     if (overlayTex_) {
-        SDL_UpdateTexture(overlayTex_, nullptr, cairo_image_surface_get_data(overlay_),
-                          cairo_image_surface_get_stride(overlay_));
+        unsigned char* pixels = cairo_image_surface_get_data(overlay_);
+        const int stride = cairo_image_surface_get_stride(overlay_);
+        if (!overlayPremultiplied_) {
+            // Plain blending would apply the opacity a second time.
+            unpremultiplyPixels(pixels, pw, ph, stride);
+            cairo_surface_mark_dirty(overlay_);
+        }
+        SDL_UpdateTexture(overlayTex_, nullptr, pixels, stride);
         SDL_RenderCopy(renderer_, overlayTex_, nullptr, nullptr);
     }
     if (hooks_.beforePresent) hooks_.beforePresent(renderer_);
     SDL_RenderPresent(renderer_);
-    const double t2 = hooks_.now();
+    const double t2 = hooks_.stopwatch();
+    lastTimes_ = FrameTimes{t1 - t0, t2 - t1};
 
     if (placePending_) placeWindow();
-    if (hooks_.statsOn) reportStats(t0, t1, t2, pw, ph);
+    if (hooks_.statsOn) reportStats(pw, ph);
     if (geometryDirty_ && ctx_.t - lastGeometrySave_ > kGeometrySaveInterval) {
         hooks_.saveSettings();
         lastGeometrySave_ = ctx_.t;
@@ -269,18 +277,19 @@ void FrameLoop::placeWindow() {
     std::fflush(stdout);
 }
 
-void FrameLoop::reportStats(double t0, double t1, double t2, int pw, int ph) {
+void FrameLoop::reportStats(int pw, int ph) {
     statFrames_ += 1;
-    statCpu_ += t1 - t0;
-    statGpu_ += t2 - t1;
-    statLongest_ = std::max(statLongest_, t1 - t0);
-    if (t2 - statStart_ < 1.0) return;
+    statCpu_ += lastTimes_.work;
+    statGpu_ += lastTimes_.present;
+    statLongest_ = std::max(statLongest_, lastTimes_.work);
+    const double end = hooks_.now();
+    if (end - statStart_ < 1.0) return;
     std::fprintf(stderr, "[stats] %3d fps   CPU %5.1f ms (max %5.1f)   GPU %5.1f ms   %d Kopien  %dx%d %s\n",
                  statFrames_, statCpu_ * 1000 / statFrames_, statLongest_ * 1000, statGpu_ * 1000 / statFrames_,
                  gpuDrawCalls(), pw, ph, profReport().c_str());
     statFrames_ = 0;
     statCpu_ = statGpu_ = statLongest_ = 0;
-    statStart_ = t2;
+    statStart_ = end;
 }
 
 bool FrameLoop::runFrame() {

@@ -33,6 +33,7 @@ struct WindowStart {
 // What the loop takes from its surroundings; tests script all of it.
 struct FrameHooks {
     std::function<double()> now;                  // seconds, monotonic; required
+    std::function<double()> stopwatch;            // times the frame's parts; default: now
     std::function<PointerSample()> samplePointer; // default: SDL's mouse and key state
     std::function<void()> saveSettings;           // default: store::saveSettings
     std::function<void()> afterUpdate;            // runs right after the screens (sound)
@@ -62,6 +63,13 @@ public:
     int overlayAllocations() const { return overlayAllocations_; }
     bool overlayPremultiplied() const { return overlayPremultiplied_; }
 
+    // Stopwatch seconds of the last drawn frame: the frame's own work up to the
+    // end of the screen's update, and the overlay upload with the present.
+    struct FrameTimes {
+        double work = 0, present = 0;
+    };
+    FrameTimes lastFrameTimes() const { return lastTimes_; }
+
 private:
     void resetInput();
     void handleEvent(const SDL_Event& event, bool& running);
@@ -72,7 +80,7 @@ private:
     void ensureOverlay(int pw, int ph);
     void drawFrame(int pw, int ph, double scale);
     void placeWindow();
-    void reportStats(double t0, double t1, double t2, int pw, int ph);
+    void reportStats(int pw, int ph);
 
     SDL_Window* window_;
     SDL_Renderer* renderer_;
@@ -97,6 +105,7 @@ private:
     int overlayAllocations_ = 0;
     bool overlayPremultiplied_ = false;
 
+    FrameTimes lastTimes_;
     int statFrames_ = 0;
     double statCpu_ = 0, statGpu_ = 0;
     double statLongest_ = 0;  // the slowest update of the current second

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -55,6 +56,8 @@ Uint8 channel(std::uint32_t rgb, int shift, double alpha) {
     return static_cast<Uint8>(std::lround(((rgb >> shift) & 0xFF) * alpha));
 }
 
+bool straightAlpha() { return st().premultiplied == SDL_BLENDMODE_BLEND; }
+
 int px(double v) { return static_cast<int>(std::lround(v * st().scale)); }
 
 // Edges are rounded, not sizes, so rectangles that meet in window units also
@@ -65,11 +68,39 @@ SDL_Rect pixelRect(double x, double y, double w, double h) {
     return SDL_Rect{left, top, px(x + w) - left, px(y + h) - top};
 }
 
-// Cached textures hold premultiplied colour, so fading scales colour and alpha alike.
+// Premultiplied colour fades with its opacity; straight colour keeps its own.
 void fade(SDL_Texture* tex, double alpha) {
     const Uint8 a = alphaByte(alpha);
+    const Uint8 c = straightAlpha() ? 255 : a;
     SDL_SetTextureAlphaMod(tex, a);
-    SDL_SetTextureColorMod(tex, a, a, a);
+    SDL_SetTextureColorMod(tex, c, c, c);
+}
+
+std::uint32_t* pixelRow(unsigned char* data, int stride, int y) {
+    return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+}
+
+// Fully transparent pixels of straight colour take the colour of a visible
+// neighbour: smooth scaling and rotation mix them into the edge, which would
+// otherwise darken towards black there. Only visible pixels are read, so the
+// pass can work in place.
+void bleedIntoTransparent(unsigned char* data, int w, int h, int stride) {
+    constexpr int kNeighbours[8][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {-1, -1}, {1, 1}, {-1, 1}, {1, -1}};
+    for (int y = 0; y < h; ++y) {
+        std::uint32_t* row = pixelRow(data, stride, y);
+        for (int x = 0; x < w; ++x) {
+            if (row[x] >> 24) continue;
+            for (const auto& d : kNeighbours) {
+                const int nx = x + d[0], ny = y + d[1];
+                if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+                const std::uint32_t n = pixelRow(data, stride, ny)[nx];
+                if (n >> 24) {
+                    row[x] = n & 0xFFFFFF;
+                    break;
+                }
+            }
+        }
+    }
 }
 
 void destroyEntry(Entry& entry) {
@@ -160,6 +191,30 @@ double gpuScale() { return st().scale; }
 
 SDL_BlendMode gpuBlendMode() { return st().premultiplied; }
 
+bool gpuStraightAlpha() { return straightAlpha(); }
+
+void unpremultiplyPixels(unsigned char* data, int w, int h, int stride) {
+    // Fills leave long runs of one colour: convert each run once.
+    std::uint32_t lastIn = 0, lastOut = 0;
+    for (int y = 0; y < h; ++y) {
+        std::uint32_t* row = pixelRow(data, stride, y);
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t p = row[x];
+            const std::uint32_t a = p >> 24;
+            if (a == 0 || a == 255) continue;  // most pixels: nothing to do
+            if (p != lastIn) {
+                lastIn = p;
+                lastOut = a << 24;
+                for (int shift : {16, 8, 0}) {
+                    const std::uint32_t c = (((p >> shift) & 0xFF) * 255 + a / 2) / a;
+                    lastOut |= std::min<std::uint32_t>(c, 255) << shift;
+                }
+            }
+            row[x] = lastOut;
+        }
+    }
+}
+
 int gpuCacheSize() { return static_cast<int>(st().cache.size()); }
 
 SDL_Texture* gpuTexture(const std::string& key, int w, int h, PaintFn paint, void* arg) {
@@ -178,6 +233,12 @@ SDL_Texture* gpuTexture(const std::string& key, int w, int h, PaintFn paint, voi
     if (paint) paint(cr, arg);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
+    if (straightAlpha()) {
+        unsigned char* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        unpremultiplyPixels(data, w, h, stride);
+        bleedIntoTransparent(data, w, h, stride);
+    }
 
     SDL_Texture* tex = SDL_CreateTexture(s.ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, w, h);
     if (!tex) {
@@ -248,8 +309,9 @@ void gpuBlitTinted(SDL_Texture* tex, double x, double y, double w, double h, std
     State& s = st();
     if (!s.ren || !tex) return;
     alpha = std::clamp(alpha, 0.0, 1.0);
+    const double tint = straightAlpha() ? 1.0 : alpha;
     SDL_SetTextureAlphaMod(tex, alphaByte(alpha));
-    SDL_SetTextureColorMod(tex, channel(rgb, 16, alpha), channel(rgb, 8, alpha), channel(rgb, 0, alpha));
+    SDL_SetTextureColorMod(tex, channel(rgb, 16, tint), channel(rgb, 8, tint), channel(rgb, 0, tint));
     const SDL_Rect r = pixelRect(x, y, w, h);
     SDL_RenderCopy(s.ren, tex, nullptr, &r);
     ++s.drawCalls;

@@ -25,6 +25,11 @@ double gpuScale();
 // The blend mode given to cached textures (premultiplied, or plain blending
 // where the renderer refuses the custom mode).
 SDL_BlendMode gpuBlendMode();
+// True where the renderer refused premultiplied blending: cached textures then
+// hold straight colour, so that plain blending applies their opacity once.
+bool gpuStraightAlpha();
+// Turns cairo's premultiplied ARGB32 pixels into straight colour, in place.
+void unpremultiplyPixels(unsigned char* data, int w, int h, int stride);
 int gpuCacheSize();
 
 // The texture for key, painted by paint(cr, arg) at w x h pixels on a miss.

@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
     i18n::setLanguage(store::settings().language);
     ui::Game::instance().resetTo(state);
 
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");  // as the game: smooth scaled and rotated blits
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
         return 1;
