@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/chess.h"
+#include "core/levels.h"
 
 using chess::Board;
 using chess::Color;
@@ -50,6 +54,29 @@ TEST(MoveGeneration, PerftMatchesTheTable) {
         ++rows;
     }
     EXPECT_EQ(rows, 20);
+}
+
+// Whatever either side plays from every level's start position or its mirror,
+// no game reaches a position without a king or with the mover's king attacked.
+TEST(MoveGeneration, RandomGamesFromEveryLevelKeepBothKings) {
+    std::set<std::string> starts = {kStartFen};
+    for (int level = 1; level <= levels::kTotalLevels; ++level) {
+        const std::string fen = levels::configFor(level).startingFen;
+        if (!fen.empty()) starts.insert({fen, chess::mirrorFen(fen)});
+    }
+    ASSERT_EQ(starts.size(), 13u);
+    std::mt19937 rng(1307);
+    for (int game = 0; game < 130; ++game) {
+        Board b = Board::fromFen(*std::next(starts.begin(), game % 13));
+        for (int ply = 0; ply < 300; ++ply) {
+            const std::vector<chess::Move> moves = b.getMoves().flat();
+            if (moves.empty()) break;
+            const chess::Move m = moves[rng() % moves.size()];
+            b.makeMove(m.from, m.to);
+            ASSERT_FALSE(b.nonPlayingPlayerInCheck()) << b.fen();
+            ASSERT_TRUE(b.kingSquare(Color::White) != -1 && b.kingSquare(Color::Black) != -1) << b.fen();
+        }
+    }
 }
 
 TEST(MoveGeneration, OrderOfTheStartPositionAndOfTheKing) {
