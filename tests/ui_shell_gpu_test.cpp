@@ -169,27 +169,6 @@ TEST_F(GpuTest, FullCacheEvictsTheLeastRecentlyHitThird) {
     EXPECT_EQ(paints, 2);
 }
 
-TEST_F(GpuTest, ThousandsOfKeysKeepTheCacheBounded) {
-    std::size_t largest = 0;
-    for (int i = 0; i < 5000; ++i) {
-        ui::gpuBeginFrame();
-        ASSERT_NE(white("mask:ring:" + std::to_string(i), 2, 2), nullptr);
-        largest = std::max<std::size_t>(largest, ui::gpuCacheSize());
-    }
-    EXPECT_EQ(largest, 901u);
-    EXPECT_GE(ui::gpuCacheSize(), 600);
-}
-
-TEST_F(GpuTest, NoRendererNoTextureAndNoStatisticsNoReport) {
-    ui::profBegin("board");
-    ui::profEnd("board");
-    EXPECT_EQ(ui::profReport(), "");
-    ui::gpuShutdown();
-    EXPECT_EQ(white("any", 4, 4), nullptr);
-    ui::gpuFillRect(0, 0, 4, 4, 0xFFFFFF, 1.0);  // must not touch the old renderer
-    EXPECT_EQ(ui::gpuRenderer(), nullptr);
-}
-
 TEST_F(GpuTest, RenderTargetIsPaintedWithTheRenderer) {
     int paints = 0;
     auto paint = [](void* count) {
@@ -205,6 +184,11 @@ TEST_F(GpuTest, RenderTargetIsPaintedWithTheRenderer) {
     ui::gpuBlit(tex, 0, 0, 8, 8, 1.0);
     EXPECT_EQ(at(2, 2), 0x0000FFu);
     EXPECT_EQ(at(6, 6), 0u);
+
+    ui::gpuShutdown();  // no renderer, no textures
+    EXPECT_EQ(ui::gpuRenderTarget("rt", 8, 8, paint, &paints, true), nullptr);
+    EXPECT_EQ(white("any", 4, 4), nullptr);
+    EXPECT_EQ(paints, 2);
 }
 
 }  // namespace
