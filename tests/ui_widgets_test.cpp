@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/app.h"
@@ -301,30 +302,24 @@ TEST(StarRating, StarsPopInOneAfterAnotherAndUnearnedAreOutlined) {
 
 // ---- formatting ----------------------------------------------------------------
 
-TEST(Format, TimeSwitchesToHoursAtOneHour) {
-    EXPECT_EQ(ui::formatTime(0), "00:00");
-    EXPECT_EQ(ui::formatTime(59999), "00:59");
-    EXPECT_EQ(ui::formatTime(754000), "12:34");
-    EXPECT_EQ(ui::formatTime(3599999), "59:59");
-    EXPECT_EQ(ui::formatTime(3600000), "1:00:00");
-    EXPECT_EQ(ui::formatTime(36000000 + 61000), "10:01:01");
-    EXPECT_EQ(ui::formatTime(-5000), "00:00");
-}
+TEST(Format, TimeSwitchesToHoursAtOneHourAndDatesAreLocalDayMonthYear) {
+    for (auto [ms, text] : {std::pair{0LL, "00:00"}, {59999LL, "00:59"}, {754000LL, "12:34"}, {3599999LL, "59:59"},
+                            {3600000LL, "1:00:00"}, {36061000LL, "10:01:01"}, {-5000LL, "00:00"}})
+        EXPECT_EQ(ui::formatTime(ms), text) << ms;
 
-TEST(Format, DateTimeIsLocalDayMonthYear) {
     const char* oldTz = std::getenv("TZ");
     const std::string saved = oldTz ? oldTz : "";
-    setenv("TZ", "UTC0", 1);
-    tzset();
-    EXPECT_EQ(ui::formatDateTime(0), "01.01.1970 00:00");
-    EXPECT_EQ(ui::formatDateTime(1700000000123LL), "14.11.2023 22:13");
-    setenv("TZ", "CET-1", 1);  // one hour east, no database needed
-    tzset();
-    EXPECT_EQ(ui::formatDateTime(1700000000123LL), "14.11.2023 23:13");
-    if (oldTz)
+    for (auto [tz, ms, text] : {std::tuple{"UTC0", 0LL, "01.01.1970 00:00"}, {"UTC0", 1700000000123LL, "14.11.2023 22:13"},
+                                {"CET-1", 1700000000123LL, "14.11.2023 23:13"}}) {  // one hour east, no database needed
+        setenv("TZ", tz, 1);
+        tzset();
+        EXPECT_EQ(ui::formatDateTime(ms), text) << tz;
+    }
+    if (oldTz) {
         setenv("TZ", saved.c_str(), 1);
-    else
+    } else {
         unsetenv("TZ");
+    }
     tzset();
 }
 
