@@ -210,16 +210,9 @@ TEST(BoardHighlights, EveryLayerShowsAndAStillBoardShowsNone) {
     board.sq[35] = 'n';
     ui::BoardState plain = stateOf(board);
     plain.still = true;
-    ui::BoardState busy = plain;
-    busy.selected = 4;
-    busy.lastFrom = 12;
-    busy.lastTo = 20;
-    busy.legalTargets = {3, 5, 11, 13};
-    busy.threats = {0};
-    busy.hintFrom = 50;
-    busy.hintTo = 42;
-    busy.check = true;
-    busy.kingInCheck = 4;
+    ui::BoardState busy{.board = &board, .look = &pine(), .selected = 4, .lastFrom = 12, .lastTo = 20, .hintFrom = 50,
+                        .hintTo = 42, .legalTargets = {3, 5, 11, 13}, .threats = {0}, .check = true, .kingInCheck = 4,
+                        .still = true};
 
     const ui::BoardView v = bigView(false);
     Canvas reference(868, 868);
@@ -327,15 +320,10 @@ TEST(BoardRobustness, MissingInputsDrawNothingAndOffBoardSquaresAreSkipped) {
     const ui::BoardState plain = stateOf(board);
     Canvas expected(868, 868);
     drawAt(0.3, v, plain);
-    ui::MoveAnim wild{99, -7, 'Q'};
-    ui::BoardState odd = plain;
-    odd.selected = 64;
-    odd.lastFrom = -3, odd.lastTo = 200, odd.hintFrom = 70, odd.hintTo = -2;
-    odd.legalTargets = {-1, 64, 5000};
-    odd.threats = {-64, 99};
-    odd.check = true;
-    odd.kingInCheck = 64;
-    odd.anim = &wild;
+    const ui::MoveAnim wild{99, -7, 'Q'};
+    const ui::BoardState odd{.board = &board, .look = &pine(), .selected = 64, .lastFrom = -3, .lastTo = 200,
+                             .hintFrom = 70, .hintTo = -2, .legalTargets = {-1, 64, 5000}, .threats = {-64, 99},
+                             .check = true, .kingInCheck = 64, .anim = &wild};
     Canvas result(868, 868);
     drawAt(0.3, v, odd);
     EXPECT_TRUE(result.sameAs(expected));
