@@ -80,19 +80,15 @@ TEST(BoardLayout, SquaresAndPointsMapBothWays) {
         const ui::BoardView v = bigView(flipped);
         for (chess::Sq s = 0; s < 64; ++s) {
             const ui::Rect r = ui::squareRect(v, s);
-            EXPECT_EQ(ui::squareAt(v, r.x, r.y), s);
-            EXPECT_EQ(ui::squareAt(v, r.cx(), r.cy()), s);
-            EXPECT_EQ(ui::squareAt(v, r.right() - 0.01, r.bottom() - 0.01), s);
+            // Left and top edges are inside, right and bottom edges belong to the next square.
+            for (auto [x, y] : {std::pair{r.x, r.y}, {r.cx(), r.cy()}, {r.right() - 0.01, r.bottom() - 0.01}})
+                EXPECT_EQ(ui::squareAt(v, x, y), s);
         }
-        // The bottom-left square is a1, or h8 when flipped.
-        EXPECT_EQ(ui::squareAt(v, kFrame + 1, kFrame + 8 * kCell - 1), flipped ? 63 : 0);
+        EXPECT_EQ(ui::squareAt(v, kFrame + 1, kFrame + 8 * kCell - 1), flipped ? 63 : 0);  // bottom left: a1 or h8
         EXPECT_EQ(ui::squareAt(v, kFrame + 8 * kCell - 1, kFrame + 1), flipped ? 0 : 63);
-        // Right and bottom edges are outside, left and top edges inside.
-        EXPECT_EQ(ui::squareAt(v, v.rect.right(), v.rect.cy()), -1);
-        EXPECT_EQ(ui::squareAt(v, v.rect.cx(), v.rect.bottom()), -1);
-        EXPECT_NE(ui::squareAt(v, v.rect.x, v.rect.y), -1);
-        EXPECT_EQ(ui::squareAt(v, v.rect.x - 0.01, v.rect.cy()), -1);
-        EXPECT_EQ(ui::squareAt(v, std::numeric_limits<double>::quiet_NaN(), v.rect.cy()), -1);
+        for (auto [x, y] : {std::pair{v.rect.right(), v.rect.cy()}, {v.rect.cx(), v.rect.bottom()},
+                            {v.rect.x - 0.01, v.rect.cy()}, {std::numeric_limits<double>::quiet_NaN(), v.rect.cy()}})
+            EXPECT_EQ(ui::squareAt(v, x, y), -1) << x << "," << y;
     }
     for (chess::Sq bad : {-1, 64, 1000}) {
         const ui::Rect r = ui::squareRect(bigView(false), bad);
@@ -214,16 +210,9 @@ TEST(BoardHighlights, EveryLayerShowsAndAStillBoardShowsNone) {
     board.sq[35] = 'n';
     ui::BoardState plain = stateOf(board);
     plain.still = true;
-    ui::BoardState busy = plain;
-    busy.selected = 4;
-    busy.lastFrom = 12;
-    busy.lastTo = 20;
-    busy.legalTargets = {3, 5, 11, 13};
-    busy.threats = {0};
-    busy.hintFrom = 50;
-    busy.hintTo = 42;
-    busy.check = true;
-    busy.kingInCheck = 4;
+    ui::BoardState busy{.board = &board, .look = &pine(), .selected = 4, .lastFrom = 12, .lastTo = 20, .hintFrom = 50,
+                        .hintTo = 42, .legalTargets = {3, 5, 11, 13}, .threats = {0}, .check = true, .kingInCheck = 4,
+                        .still = true};
 
     const ui::BoardView v = bigView(false);
     Canvas reference(868, 868);
@@ -315,7 +304,7 @@ TEST(BoardPieces, SlideStartsOnFromAndEndsOnTo) {
     EXPECT_TRUE(slideAt(0.5)->sameAs(bare));
 }
 
-TEST(BoardRobustness, NullPointersAndOffBoardSquaresDrawNothingOrAreSkipped) {
+TEST(BoardRobustness, MissingInputsDrawNothingAndOffBoardSquaresAreSkipped) {
     Canvas canvas(868, 868);
     const chess::Board board = chess::Board::startPosition();
     const ui::BoardView v = bigView(false);
@@ -326,28 +315,15 @@ TEST(BoardRobustness, NullPointersAndOffBoardSquaresDrawNothingOrAreSkipped) {
     state.look = nullptr;
     drawAt(0, v, state);  // no theme
     EXPECT_EQ(ui::gpuCacheSize(), 0);
-    EXPECT_EQ(canvas.rgb(400, 400), 0x000000u);
+    EXPECT_TRUE(canvas.allOf(0));
 
-    // Off-board squares in every field are skipped: the picture is the plain live board.
     const ui::BoardState plain = stateOf(board);
     Canvas expected(868, 868);
     drawAt(0.3, v, plain);
-
-    ui::MoveAnim wild;
-    wild.from = 99;
-    wild.to = -7;
-    wild.piece = 'Q';
-    ui::BoardState odd = plain;
-    odd.selected = 64;
-    odd.lastFrom = -3;
-    odd.lastTo = 200;
-    odd.hintFrom = 70;
-    odd.hintTo = -2;
-    odd.legalTargets = {-1, 64, 5000};
-    odd.threats = {-64, 99};
-    odd.check = true;
-    odd.kingInCheck = 64;
-    odd.anim = &wild;
+    const ui::MoveAnim wild{99, -7, 'Q'};
+    const ui::BoardState odd{.board = &board, .look = &pine(), .selected = 64, .lastFrom = -3, .lastTo = 200,
+                             .hintFrom = 70, .hintTo = -2, .legalTargets = {-1, 64, 5000}, .threats = {-64, 99},
+                             .check = true, .kingInCheck = 64, .anim = &wild};
     Canvas result(868, 868);
     drawAt(0.3, v, odd);
     EXPECT_TRUE(result.sameAs(expected));

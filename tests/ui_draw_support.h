@@ -77,15 +77,6 @@ public:
         return count;
     }
     bool blank() { return inkIn(0, 0, w(), h()) == 0; }
-    // Largest difference of any channel, alpha included, against another image.
-    int difference(Image& other) {
-        int worst = 0;
-        for (int y = 0; y < h(); ++y)
-            for (int x = 0; x < w(); ++x)
-                for (int shift : {0, 8, 16, 24})
-                    worst = std::max(worst, std::abs(channelOf(argb(x, y), shift) - channelOf(other.argb(x, y), shift)));
-        return worst;
-    }
 
 private:
     cairo_surface_t* surface_;

@@ -70,33 +70,26 @@ TEST(PieceDrawing, BadRequestsDrawAndCacheNothingAndLeaveTheContextUsable) {
     EXPECT_TRUE(canvas.allOf(kGrey));
 }
 
-TEST(PiecePainting, WhiteIsLightOnDarkOutlineAndBlackTheReverse) {
-    Image img(200, 100);
+TEST(PiecePainting, LightAndDarkSidesOutlinesShadowAndDetails) {
+    Image img(400, 100);
     img.fill(kGrey);
-    ui::paintPieceCairo(img.cr(), 'P', 0, 0, 100, 1.0);
-    ui::paintPieceCairo(img.cr(), 'p', 100, 0, 100, 1.0);
-    const std::uint32_t whiteBody = img.rgb(50, 70);
-    EXPECT_GT(red(whiteBody), 200);
-    EXPECT_LT(drawtest::channelOf(whiteBody, 0), red(whiteBody));  // the warm ivory gradient
-    EXPECT_LT(red(img.rgb(150, 70)), 60);
-    EXPECT_GT(red(img.rgb(50, 32)), red(img.rgb(50, 70))) << "the gradient darkens downwards";
-    // Outlines: dark around white, light around black (the head's top edge).
-    EXPECT_LT(red(img.rgb(50, 23)), 80);
-    EXPECT_GT(red(img.rgb(150, 23)), 180);
-    // The shadow falls right and down: darker than the background beside the foot's right end.
-    EXPECT_LT(red(img.rgb(78, 93)), red(kGrey));
+    for (auto [piece, x] : {std::pair{'P', 0}, {'p', 100}, {'N', 200}, {'B', 300}}) ui::paintPieceCairo(img.cr(), piece, x, 0, 100, 1.0);
+    EXPECT_LT(drawtest::channelOf(img.rgb(50, 70), 0), red(img.rgb(50, 70))) << "the warm ivory gradient";
+    // Red channel at a point: above or below a bound.
+    struct Probe {
+        int x, y;
+        bool above;
+        int bound;
+        const char* what;
+    };
+    for (const Probe& p : {Probe{50, 70, true, 200, "white body"}, {150, 70, false, 60, "black body"},
+                           {50, 32, true, red(img.rgb(50, 70)), "the gradient darkens downwards"},
+                           {50, 23, false, 80, "dark outline around white"}, {150, 23, true, 180, "light outline around black"},
+                           {78, 93, false, red(kGrey), "shadow right and down of the foot"}, {50, 2, true, red(kGrey) - 1, "nothing above"},
+                           {235, 32, false, 80, "knight's eye"}, {242, 32, true, 180, "beside the eye"},
+                           {351, 28, false, 80, "bishop's slit"}, {344, 28, true, 180, "beside the slit"}})
+        EXPECT_EQ(p.above ? red(img.rgb(p.x, p.y)) > p.bound : red(img.rgb(p.x, p.y)) < p.bound, true) << p.what;
     EXPECT_EQ(img.rgb(50, 2), kGrey);
-}
-
-TEST(PiecePainting, KnightAndBishopGetTheirDetails) {
-    Image img(200, 100);
-    img.fill(kGrey);
-    ui::paintPieceCairo(img.cr(), 'N', 0, 0, 100, 1.0);
-    ui::paintPieceCairo(img.cr(), 'B', 100, 0, 100, 1.0);
-    EXPECT_LT(red(img.rgb(35, 32)), 80) << "knight's eye";
-    EXPECT_GT(red(img.rgb(42, 32)), 180) << "beside the eye";
-    EXPECT_LT(red(img.rgb(151, 28)), 80) << "bishop's slit";
-    EXPECT_GT(red(img.rgb(144, 28)), 180) << "beside the slit";
 }
 
 TEST(PiecePainting, HalfAlphaFadesThePieceAsOne) {

@@ -5,36 +5,17 @@
 #include <functional>
 #include <string>
 
-#include <SDL.h>
-#include <cairo.h>
 
 #include "ui/gpu.h"
-#include "ui_shell_support.h"
+#include "ui_draw_support.h"
 
 namespace {
 
+// A 64 x 64 software renderer, cleared to black, with the texture layer on it.
 class GpuTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        shelltest::headlessEnvironment();
-        target_ = SDL_CreateRGBSurfaceWithFormat(0, 64, 64, 32, SDL_PIXELFORMAT_ARGB8888);
-        renderer_ = SDL_CreateSoftwareRenderer(target_);
-        ASSERT_NE(renderer_, nullptr) << SDL_GetError();
-        ui::gpuInit(renderer_);
-        ui::gpuSetScale(1.0);
-        clear();
-    }
-    void TearDown() override {
-        ui::gpuShutdown();
-        SDL_DestroyRenderer(renderer_);
-        SDL_FreeSurface(target_);
-    }
-    void clear() {
-        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-        SDL_RenderClear(renderer_);
-    }
-    std::uint32_t at(int x, int y) { return shelltest::pixelAt(renderer_, x, y); }
-
+    void clear() { canvas_.clear(0x000000); }
+    std::uint32_t at(int x, int y) { return canvas_.rgb(x, y); }
     static void paintWhite(cairo_t* cr, void* counter) {
         if (counter) ++*static_cast<int*>(counter);
         cairo_set_source_rgb(cr, 1, 1, 1);
@@ -43,9 +24,7 @@ protected:
     SDL_Texture* white(const std::string& key, int w, int h, int* counter = nullptr) {
         return ui::gpuTexture(key, w, h, paintWhite, counter);
     }
-
-    SDL_Surface* target_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
+    drawtest::Canvas canvas_{64, 64};
 };
 
 TEST_F(GpuTest, RectanglesRoundToWholePixels) {
@@ -103,13 +82,14 @@ TEST_F(GpuTest, BlitsBlendLikePremultipliedCompositingOnAnyRenderer) {
         {"opacity below 0 is clamped", [&](double x) { ui::gpuBlit(mask, x, 0, 8, 8, -0.2); }, kGround},
         {"rotated", [&](double x) { ui::gpuBlitRotated(mask, x + 4, 4, 8, 8, 90, 1.0); }, 0xFFFFFF},
     };
+    ASSERT_TRUE(ui::gpuStraightAlpha()) << "the software renderer has no premultiplied blending";
     ui::gpuFillRect(0, 0, 64, 64, kGround, 1.0);
     double x = 0;
     for (const auto& c : cases) {
         c.blit(x);
         const std::uint32_t shown = at(static_cast<int>(x) + 4, 4);
         for (int shift : {16, 8, 0})
-            EXPECT_NEAR(shelltest::channel(shown, shift), shelltest::channel(c.expected, shift), 4) << c.what;
+            EXPECT_NEAR(drawtest::channelOf(shown, shift), drawtest::channelOf(c.expected, shift), 4) << c.what;
         x += 9;
     }
 }
@@ -169,27 +149,6 @@ TEST_F(GpuTest, FullCacheEvictsTheLeastRecentlyHitThird) {
     EXPECT_EQ(paints, 2);
 }
 
-TEST_F(GpuTest, ThousandsOfKeysKeepTheCacheBounded) {
-    std::size_t largest = 0;
-    for (int i = 0; i < 5000; ++i) {
-        ui::gpuBeginFrame();
-        ASSERT_NE(white("mask:ring:" + std::to_string(i), 2, 2), nullptr);
-        largest = std::max<std::size_t>(largest, ui::gpuCacheSize());
-    }
-    EXPECT_EQ(largest, 901u);
-    EXPECT_GE(ui::gpuCacheSize(), 600);
-}
-
-TEST_F(GpuTest, NoRendererNoTextureAndNoStatisticsNoReport) {
-    ui::profBegin("board");
-    ui::profEnd("board");
-    EXPECT_EQ(ui::profReport(), "");
-    ui::gpuShutdown();
-    EXPECT_EQ(white("any", 4, 4), nullptr);
-    ui::gpuFillRect(0, 0, 4, 4, 0xFFFFFF, 1.0);  // must not touch the old renderer
-    EXPECT_EQ(ui::gpuRenderer(), nullptr);
-}
-
 TEST_F(GpuTest, RenderTargetIsPaintedWithTheRenderer) {
     int paints = 0;
     auto paint = [](void* count) {
@@ -205,6 +164,11 @@ TEST_F(GpuTest, RenderTargetIsPaintedWithTheRenderer) {
     ui::gpuBlit(tex, 0, 0, 8, 8, 1.0);
     EXPECT_EQ(at(2, 2), 0x0000FFu);
     EXPECT_EQ(at(6, 6), 0u);
+
+    ui::gpuShutdown();  // no renderer, no textures
+    EXPECT_EQ(ui::gpuRenderTarget("rt", 8, 8, paint, &paints, true), nullptr);
+    EXPECT_EQ(white("any", 4, 4), nullptr);
+    EXPECT_EQ(paints, 2);
 }
 
 }  // namespace

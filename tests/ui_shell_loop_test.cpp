@@ -33,8 +33,7 @@ TEST_F(FrameLoopTest, DoubleClickNeedsTwoReleasesWithinThreeTenths) {
 
     pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
     frameAt(0.65);
-    EXPECT_TRUE(loop.ctx().in.released);
-    EXPECT_FALSE(loop.ctx().in.doubleClick);
+    EXPECT_TRUE(loop.ctx().in.released && !loop.ctx().in.doubleClick);
 
     frameAt(0.70);
     EXPECT_FALSE(loop.ctx().in.released) << "input lives for one frame only";
@@ -48,12 +47,8 @@ TEST_F(FrameLoopTest, PressAndReleaseInOneFrameAndSampledButtons) {
     pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT);
     frameAt(0.1);
     const ui::Input& in = loop.ctx().in;
-    EXPECT_TRUE(in.pressed);
-    EXPECT_TRUE(in.released);
-    EXPECT_TRUE(in.rightPressed);
-    EXPECT_TRUE(in.mouseDown) << "the button state comes from the sample after the events";
-    EXPECT_TRUE(in.middleDown);
-    EXPECT_TRUE(in.ctrl);
+    EXPECT_TRUE(in.pressed && in.released && in.rightPressed);
+    EXPECT_TRUE(in.mouseDown && in.middleDown && in.ctrl) << "the button state comes from the sample after the events";
     EXPECT_FALSE(in.shift);
     EXPECT_DOUBLE_EQ(in.dragDx, 100);
     EXPECT_DOUBLE_EQ(in.dragDy, 50);
@@ -65,7 +60,9 @@ TEST_F(FrameLoopTest, PressAndReleaseInOneFrameAndSampledButtons) {
     EXPECT_FALSE(loop.ctx().in.mouseDown);
 }
 
-TEST_F(FrameLoopTest, WheelNotchesAddUpAndKeysKeepTheirOrder) {
+// A quick Ctrl+Z tap lets go of Ctrl before the frame samples the keyboard:
+// each key keeps the modifiers of its own event.
+TEST_F(FrameLoopTest, WheelNotchesAddUpAndKeysKeepTheirOrderAndModifiers) {
     auto& loop = startLoop();
     for (int notches : {1, 2, -1}) {
         SDL_Event e{};
@@ -73,39 +70,43 @@ TEST_F(FrameLoopTest, WheelNotchesAddUpAndKeysKeepTheirOrder) {
         e.wheel.y = notches;
         SDL_PushEvent(&e);
     }
-    pushKey(SDLK_a);
-    pushKey(SDLK_ESCAPE);
-    pushKey(SDLK_a);
-    frameAt(0.1);
-    EXPECT_DOUBLE_EQ(loop.ctx().in.wheel, 2);
-    EXPECT_EQ(loop.ctx().in.keys, (std::vector<int>{SDLK_a, SDLK_ESCAPE, SDLK_a}));
+    pushKey(SDLK_y);
+    pushKey(SDLK_z, KMOD_LCTRL);
+    pushKey(SDLK_TAB, KMOD_RSHIFT);
+    pushKey(SDLK_y);
+    frameAt(0.1);  // the sampled keyboard has no modifier held
+    const ui::Input& in = loop.ctx().in;
+    EXPECT_DOUBLE_EQ(in.wheel, 2);
+    EXPECT_EQ(in.keys, (std::vector<int>{SDLK_y, SDLK_z, SDLK_TAB, SDLK_y}));
+    EXPECT_EQ(in.keyMods, (std::vector<int>{KMOD_NONE, KMOD_LCTRL, KMOD_RSHIFT, KMOD_NONE}));
+    EXPECT_TRUE(in.ctrl && in.shift);
+    EXPECT_TRUE(in.hasCtrlKey(SDLK_z));
+    EXPECT_FALSE(in.hasCtrlKey(SDLK_y)) << "Ctrl came with another key";
+    pushKey(SDLK_z);
+    frameAt(0.2);
+    EXPECT_FALSE(loop.ctx().in.hasCtrlKey(SDLK_z));
+    EXPECT_FALSE(loop.ctx().in.ctrl);
 }
 
-TEST_F(FrameLoopTest, CtrlQQuitsButPlainQIsAKey) {
+TEST_F(FrameLoopTest, CtrlQWindowCloseSignalAndScreenEndTheLoop) {
     startLoop();
     pushKey(SDLK_q);
     EXPECT_TRUE(frameAt(0.1));
-    EXPECT_TRUE(loop_->ctx().in.hasKey(SDLK_q));
-
+    EXPECT_TRUE(loop_->ctx().in.hasKey(SDLK_q)) << "plain q is a key";
     pushKey(SDLK_q, KMOD_RCTRL);
     EXPECT_FALSE(frameAt(0.2));
     EXPECT_FALSE(loop_->ctx().in.hasKey(SDLK_q));
-}
 
-TEST_F(FrameLoopTest, WindowCloseAndSignalAndScreenEndTheLoop) {
-    startLoop();
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
-    EXPECT_FALSE(frameAt(0.1));
-    EXPECT_TRUE(frameAt(0.2));
-
-    terminate_ = 1;
     EXPECT_FALSE(frameAt(0.3));
+    EXPECT_TRUE(frameAt(0.4));
+    terminate_ = 1;
+    EXPECT_FALSE(frameAt(0.5));
     terminate_ = 0;
-
     afterUpdate_ = [](ui::Ctx& ctx) { ctx.quitRequested = true; };
-    EXPECT_FALSE(frameAt(0.4));
+    EXPECT_FALSE(frameAt(0.6));
 }
 
 TEST_F(FrameLoopTest, F11SwitchesFullscreenInTheSameFrameAndSavesAtOnce) {

@@ -3,6 +3,9 @@
 
 #include <tuple>
 #include <utility>
+#include <vector>
+
+#include <SDL_keycode.h>
 
 #include "core/levels.h"
 #include "ui/app.h"
@@ -91,6 +94,44 @@ TEST(FrameContext, OnlyTheFirstClaimOfAReleaseInsideGetsTheClick) {
     }
 }
 
+// Tab, Shift+Tab and the arrows left over at the end of a frame move the focus
+// over that frame's controls in drawing order, wrapping at the ends; the first
+// such key only shows the ring, and pressing the mouse hides it again.
+TEST(FrameContext, FocusMovesInDrawingOrderAndTheFirstKeyOnlyShowsIt) {
+    ui::Ctx ctx;
+    auto frame = [&](std::vector<int> keys, std::vector<int> mods = {}, bool press = false) {
+        ctx.in = ui::Input{};
+        ctx.in.keys = std::move(keys);
+        ctx.in.keyMods = std::move(mods);
+        ctx.in.pressed = press;
+        ctx.beginFocusFrame();
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(ctx.focusId(ui::Rect{0, 40.0 * i, 100, 30}), i + 1);
+        ctx.endFocusFrame();
+        return ctx.focus.visible ? ctx.focus.current : -1;
+    };
+    const int shift = KMOD_LSHIFT;
+    EXPECT_EQ(frame({SDLK_a}), -1) << "other keys leave it hidden";
+    EXPECT_EQ(frame({SDLK_TAB}, {shift}), 3) << "Shift+Tab shows it on the last control";
+    EXPECT_EQ(frame({}, {}, true), -1);
+    EXPECT_EQ(frame({SDLK_TAB, SDLK_TAB, SDLK_TAB}), 2) << "the first Tab shows where it was, the others move";
+    EXPECT_EQ(frame({}), 2);
+    EXPECT_DOUBLE_EQ(ctx.focus.rect.y, 40) << "where the focused control was drawn";
+    EXPECT_EQ(frame({SDLK_DOWN, SDLK_RIGHT}), 1) << "wraps forwards";
+    EXPECT_EQ(frame({SDLK_TAB}, {shift}), 3) << "wraps backwards";
+    EXPECT_EQ(frame({SDLK_TAB, SDLK_UP}, {KMOD_NONE, shift}), 3) << "each key keeps its own modifiers";
+    EXPECT_EQ(frame({SDLK_LEFT, SDLK_a, SDLK_UP}), 1);
+
+    // Enter or Space on the focused control, once per frame.
+    ctx.in = ui::Input{};
+    ctx.in.keys = {SDLK_RETURN, SDLK_SPACE};
+    ctx.beginFocusFrame();
+    const int first = ctx.focusId(ui::Rect{}), second = ctx.focusId(ui::Rect{});
+    EXPECT_FALSE(ctx.takeActivation(second));
+    EXPECT_TRUE(ctx.takeActivation(first));
+    EXPECT_FALSE(ctx.takeActivation(first));
+    EXPECT_TRUE(ctx.in.keys.empty()) << "the control used both keys";
+}
+
 TEST(FrameContext, LayoutScaleIsClampedAndSmallWindowsAreCompact) {
     // Width-bound, height-bound, and both ends of the clamp.
     for (auto [w, h, scale] : {std::tuple{1024.0, 768.0, 0.8}, {3000.0, 518.4, 0.72}, {800.0, 600.0, 0.72},
@@ -105,23 +146,6 @@ TEST(FrameContext, LayoutScaleIsClampedAndSmallWindowsAreCompact) {
         EXPECT_EQ(ctx.compact(), compact) << w << "x" << h;
     }
     EXPECT_DOUBLE_EQ(ctx.s(100), 72);
-}
-
-TEST(StartUp, VersionOrHelpWhicheverComesFirst) {
-    const char* both[] = {"zelvane", "--size", "--help", "--version"};
-    EXPECT_EQ(ui::findInfoOption(4, both), ui::InfoOption::Help);
-    const char* version[] = {"zelvane", "--fullscreen", "--version", "--help"};
-    EXPECT_EQ(ui::findInfoOption(4, version), ui::InfoOption::Version);
-    const char* none[] = {"zelvane", "--versions", "-h"};
-    EXPECT_EQ(ui::findInfoOption(3, none), ui::InfoOption::None);
-
-    EXPECT_EQ(ui::versionText(), "Orlavan's Chess 1.0.1 (Build 1030)\n");
-    EXPECT_EQ(ui::helpText(),
-              "Orlavan's Chess 1.0.1\n"
-              "  --version    Version ausgeben\n"
-              "  --fullscreen im Vollbild starten\n"
-              "  --windowed   im Fenster starten\n"
-              "  --size BxH   mit dieser Fenstergroesse starten\n");
 }
 
 TEST(StartUp, WindowOptionsLaterWinAndBadSizesAreSkipped) {
@@ -144,26 +168,29 @@ TEST(StartUp, WindowOptionsLaterWinAndBadSizesAreSkipped) {
     EXPECT_FALSE(t.fullscreen);
 }
 
-TEST(StartUp, StartScreenNames) {
+TEST(StartUp, StartScreenNamesPickTheScreenAndItsLevel) {
+    const struct {
+        const char* name;
+        bool known;
+        ui::ScreenKind kind;
+        int level;
+    } cases[] = {{"licenses", true, ui::ScreenKind::Licenses, 0},   {"playing", true, ui::ScreenKind::Playing, 1},
+                 {"playing:250", true, ui::ScreenKind::Playing, 100}, {"solved:0", true, ui::ScreenKind::Solved, 1},
+                 {"solved:42", true, ui::ScreenKind::Solved, 42},     {"Menu", false, ui::ScreenKind::Splash, 0},
+                 {"menu ", false, ui::ScreenKind::Splash, 0}};
+    for (const auto& c : cases) {
+        ui::GameState s;
+        EXPECT_EQ(ui::stateForScreenName(c.name, s), c.known) << c.name;
+        EXPECT_EQ(s.kind, c.kind) << c.name;
+        if (c.level) {
+            EXPECT_EQ(s.level, c.level) << c.name;
+        }
+    }
     ui::GameState s;
-    EXPECT_TRUE(ui::stateForScreenName("licenses", s));
-    EXPECT_EQ(s.kind, ui::ScreenKind::Licenses);
-    EXPECT_TRUE(ui::stateForScreenName("playing", s));
-    EXPECT_EQ(s.kind, ui::ScreenKind::Playing);
-    EXPECT_EQ(s.level, 1);
+    ui::stateForScreenName("playing", s);
     EXPECT_EQ(s.seed, 12345u);
-    EXPECT_TRUE(ui::stateForScreenName("playing:250", s));
-    EXPECT_EQ(s.level, 100);
-    EXPECT_TRUE(ui::stateForScreenName("solved:0", s));
-    EXPECT_EQ(s.kind, ui::ScreenKind::Solved);
-    EXPECT_EQ(s.level, 1);
-
-    EXPECT_TRUE(ui::stateForScreenName("solved:42", s));
+    ui::stateForScreenName("solved:42", s);
     EXPECT_EQ(s.finalFen, levels::configFor(42).startingFen);
-
-    EXPECT_FALSE(ui::stateForScreenName("Menu", s));
-    EXPECT_EQ(s.kind, ui::ScreenKind::Splash);
-    EXPECT_FALSE(ui::stateForScreenName("menu ", s));
 }
 
 TEST(StartUp, InitialWindowSize) {

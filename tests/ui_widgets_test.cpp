@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/app.h"
@@ -38,19 +39,13 @@ TEST(WidgetClicks, OnlyTheFirstWidgetOfAFrameTakesARelease) {
     EXPECT_TRUE(ui::plainButton(o.ctx, b, "Third", false));
     EXPECT_FALSE(ui::menuButton(o.ctx, a, "First", true));
 
-    // A press or a held button is not a click.
+    // A press or a held button is not a click, nor a release on a disabled letter button.
     o.frame(pressAt(150, 90));
     EXPECT_FALSE(ui::menuButton(o.ctx, a, "First", true));
+    o.frame(releaseAt(150, 90));
+    EXPECT_FALSE(ui::letterButton(o.ctx, a, "A", true));
     EXPECT_FALSE(o.ctx.clickUsed);
-}
-
-TEST(WidgetClicks, LetterButtonNeverClicksWhenDisabled) {
-    Frame o(200, 200);
-    const ui::Rect r{20, 20, 60, 60};
-    o.frame(releaseAt(50, 50));
-    EXPECT_FALSE(ui::letterButton(o.ctx, r, "A", true));
-    EXPECT_FALSE(o.ctx.clickUsed);
-    EXPECT_TRUE(ui::letterButton(o.ctx, r, "A", false));
+    EXPECT_TRUE(ui::letterButton(o.ctx, a, "A", false));
 }
 
 TEST(WidgetClicks, ToggleRowFlipsOnlyInTheFrameOfTheClick) {
@@ -93,6 +88,11 @@ TEST(Slider, GrabAreaReachesBeyondTheTrack) {
         o.frame(heldAt(g.x, g.y));
         EXPECT_DOUBLE_EQ(ui::slider(o.ctx, r, 0.3), g.value) << g.x << "," << g.y;
     }
+    // A click whose press and release fall in one frame moves it too.
+    ui::Input click = releaseAt(340, 90);
+    click.pressed = true;
+    o.frame(click);
+    EXPECT_DOUBLE_EQ(ui::slider(o.ctx, r, 0.3), 0.8);
 
     // Just outside the grab area, or not held: the value passes through untouched.
     for (const ui::Input& in :
@@ -241,7 +241,12 @@ TEST(ConfirmDialog, AnswersByButtonPanelAndKeys) {
     EXPECT_EQ(ask(releaseAt(300, 377)), -1);
     EXPECT_EQ(ask(releaseAt(50, 50)), -1);
     EXPECT_EQ(ask(releaseAt(400, 288)), 0);  // on the message
+    o.overlay.clear();
     EXPECT_EQ(ask(ui::Input{}), 0);
+    // The window is dimmed (black at 0.7), the panel nearly opaque, the ok button filled.
+    EXPECT_EQ(o.overlay.argb(20, 20), 0xB3000000u);
+    EXPECT_GT(o.overlay.alpha(200, 250), 250);
+    EXPECT_TRUE(near(o.overlay.rgb(440, 377), ui::kWidgetPrimary, 25));
 
     auto withKeys = [](ui::Input in, std::vector<int> keys) {
         in.keys = std::move(keys);
@@ -256,16 +261,6 @@ TEST(ConfirmDialog, AnswersByButtonPanelAndKeys) {
     o.frame(releaseAt(500, 377));
     o.ctx.clickUsed = true;
     EXPECT_EQ(ui::confirmDialog(o.ctx, "Leave?", "", "Yes", "No"), 0);
-}
-
-TEST(ConfirmDialog, DimsTheWindowAndDrawsThePanel) {
-    Frame o(800, 600);
-    o.frame(ui::Input{});
-    ui::confirmDialog(o.ctx, "Leave?", "The game is kept.", "Yes", "No");
-    EXPECT_NEAR(o.overlay.alpha(20, 20), 178, 1);  // black at 0.7
-    EXPECT_EQ(o.overlay.rgb(20, 20), 0u);
-    EXPECT_GT(o.overlay.alpha(200, 250), 250);  // the panel is nearly opaque
-    EXPECT_TRUE(near(o.overlay.rgb(440, 377), ui::kWidgetPrimary, 25));  // ok button's fill
 }
 
 TEST(BackButton, HeaderReportsTheBackClick) {
@@ -307,30 +302,24 @@ TEST(StarRating, StarsPopInOneAfterAnotherAndUnearnedAreOutlined) {
 
 // ---- formatting ----------------------------------------------------------------
 
-TEST(Format, TimeSwitchesToHoursAtOneHour) {
-    EXPECT_EQ(ui::formatTime(0), "00:00");
-    EXPECT_EQ(ui::formatTime(59999), "00:59");
-    EXPECT_EQ(ui::formatTime(754000), "12:34");
-    EXPECT_EQ(ui::formatTime(3599999), "59:59");
-    EXPECT_EQ(ui::formatTime(3600000), "1:00:00");
-    EXPECT_EQ(ui::formatTime(36000000 + 61000), "10:01:01");
-    EXPECT_EQ(ui::formatTime(-5000), "00:00");
-}
+TEST(Format, TimeSwitchesToHoursAtOneHourAndDatesAreLocalDayMonthYear) {
+    for (auto [ms, text] : {std::pair{0LL, "00:00"}, {59999LL, "00:59"}, {754000LL, "12:34"}, {3599999LL, "59:59"},
+                            {3600000LL, "1:00:00"}, {36061000LL, "10:01:01"}, {-5000LL, "00:00"}})
+        EXPECT_EQ(ui::formatTime(ms), text) << ms;
 
-TEST(Format, DateTimeIsLocalDayMonthYear) {
     const char* oldTz = std::getenv("TZ");
     const std::string saved = oldTz ? oldTz : "";
-    setenv("TZ", "UTC0", 1);
-    tzset();
-    EXPECT_EQ(ui::formatDateTime(0), "01.01.1970 00:00");
-    EXPECT_EQ(ui::formatDateTime(1700000000123LL), "14.11.2023 22:13");
-    setenv("TZ", "CET-1", 1);  // one hour east, no database needed
-    tzset();
-    EXPECT_EQ(ui::formatDateTime(1700000000123LL), "14.11.2023 23:13");
-    if (oldTz)
+    for (auto [tz, ms, text] : {std::tuple{"UTC0", 0LL, "01.01.1970 00:00"}, {"UTC0", 1700000000123LL, "14.11.2023 22:13"},
+                                {"CET-1", 1700000000123LL, "14.11.2023 23:13"}}) {  // one hour east, no database needed
+        setenv("TZ", tz, 1);
+        tzset();
+        EXPECT_EQ(ui::formatDateTime(ms), text) << tz;
+    }
+    if (oldTz) {
         setenv("TZ", saved.c_str(), 1);
-    else
+    } else {
         unsetenv("TZ");
+    }
     tzset();
 }
 
