@@ -4,7 +4,6 @@
 #include <string>
 
 #include "core/json.h"
-#include "store_support.h"
 
 using js::Value;
 
@@ -112,21 +111,6 @@ TEST(JsonValue, AccessorsRoundHalfUpFallBackOnWrongTypesAndNeverInsert) {
     Value copy = obj;
     copy.obj()["y"] = 2;
     EXPECT_EQ(R"({"x":[1]})", obj.dump()) << "a miss never inserts, and copies are deep";
-}
-
-TEST(JsonFile, ParseFileAndAtomicWrite) {
-    storetest::TempDir dir;
-    const std::string path = dir / "v.json";
-    Value out(42);
-    EXPECT_FALSE(js::parseFile(path, &out));  // missing
-    storetest::writeFile(path, "null");
-    EXPECT_FALSE(js::parseFile(path, &out));  // parses to Null
-    EXPECT_EQ(42, out.asInt(0));
-    ASSERT_TRUE(js::writeFileAtomic(path, js::parse(R"({"a":[1]})")));
-    ASSERT_TRUE(js::parseFile(path, &out));
-    EXPECT_EQ(R"({"a":[1]})", out.dump());
-    std::filesystem::create_directories(dir / "d/full");
-    EXPECT_FALSE(js::writeFileAtomic(dir / "d", Value(1))) << "the target is a directory";
 }
 
 }  // namespace

@@ -36,8 +36,6 @@ public:
         std::error_code ec;
         if (!path_.empty()) std::filesystem::remove_all(path_, ec);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
@@ -148,8 +146,7 @@ inline void withStore(const std::string& home, const std::string& name, const st
 }
 inline void withStore(const std::string& name, const std::string& bytes,
                       const std::function<void(const std::string& data)>& body) {
-    TempDir home;
-    withStore(home.path(), name, bytes, body);
+    withStore(TempDir().path(), name, bytes, body);
 }
 
 }  // namespace storetest
