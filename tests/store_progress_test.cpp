@@ -90,9 +90,7 @@ TEST(ProgressWrite, UnlockOnlyAdvancesUpToAllLevelsAndResetClearsEverything) {
         store::advanceUnlockedLevel(150);
         EXPECT_EQ(101, savedJson(data)["unlocked_level"].asInt(0));
 
-        store::SavedGame g;
-        g.fen = "f";
-        store::saveGame(g);
+        store::saveGame(store::SavedGame{.fen = "f", .startFen = "", .history = {}});
         EXPECT_TRUE(store::hasSavedGame());
         store::clearGame();
         EXPECT_FALSE(store::hasSavedGame());
@@ -155,14 +153,8 @@ TEST(ProgressRead, PartsAreReadIndependently) {
                  R"("current_game":{"fen":"g","seed":4294967296,"level":-4,"hintUsed":"yes","playerWhite":0,)"
                  R"("history":[{"piece":"Qx","fen":"h"},{"byWhite":true},3]}})",
                  [](const std::string& data) {
-                     EXPECT_EQ(1, store::unlockedLevel());
-                     const store::SavedGame& g = store::savedGame();
-                     ASSERT_TRUE(g.valid);
-                     EXPECT_TRUE(g.playerWhite);
-                     ASSERT_EQ(3u, g.history.size());
-                     EXPECT_EQ('Q', g.history[0].pieceKind);
-                     EXPECT_TRUE(g.history[1].byWhite);
-                     store::saveGame(g);
+                     ASSERT_TRUE(store::hasSavedGame());
+                     store::saveGame(store::savedGame());  // writes what was read
                      js::Value saved = savedJson(data);
                      saved.obj()["current_game"].obj().erase("savedAt");
                      EXPECT_EQ(R"({"current_game":{"elapsedMs":0,"fen":"g","hintUsed":false,"history":[)"
@@ -211,11 +203,10 @@ TEST(ProgressDemo, GeneratedSolvesAreShownButNeverWritten) {
             EXPECT_EQ(2, store::solves()[0].level);
             EXPECT_EQ(static_cast<std::size_t>(c.solves), store::levelBests().size());
             EXPECT_EQ(c.solves ? c.solves : 2, store::solves()[c.solves].level);  // the last one
-            const std::string line = c.solves ? "[storage] ZELVANE_SOLVES=" + std::to_string(c.solves) + " \xE2\x80\x94 " +
-                                                    std::to_string(c.solves) +
-                                                    " Erfolge nur zur ANSICHT, es wird nichts geschrieben\n"
-                                              : "";
-            EXPECT_EQ(line, storetest::stderrText(data));
+            const std::string n = std::to_string(c.solves);
+            EXPECT_EQ(c.solves ? "[storage] ZELVANE_SOLVES=" + n + " \xE2\x80\x94 " + n +
+                                     " Erfolge nur zur ANSICHT, es wird nichts geschrieben\n" : "",
+                      storetest::stderrText(data));
 
             store::recordBest(1, {3, 1, 1});
             store::advanceUnlockedLevel(101);
