@@ -75,15 +75,10 @@ TEST(StoreRead, UnopenableFilesAreSetAsideAndHarmlessOnesStay) {
     const struct {
         std::string bytes;
         bool setAside;
-    } cases[] = {{plain, true},
-                 {sealed.substr(0, 30), true},
-                 {sealed.substr(0, sealed.size() - 2), true},
-                 {flipped, true},
-                 {wrongVersion, true},
+    } cases[] = {{plain, true}, {sealed.substr(0, 30), true}, {sealed.substr(0, sealed.size() - 2), true},
+                 {flipped, true}, {wrongVersion, true},
                  {sealed + std::string(17 * 1024 * 1024, 'z'), true},  // too large to be ours
-                 {"", false},
-                 {platform::saveEncrypt("[1,2]"), false},
-                 {platform::saveEncrypt("{\"a\":"), false},
+                 {"", false}, {platform::saveEncrypt("[1,2]"), false}, {platform::saveEncrypt("{\"a\":"), false},
                  {platform::saveEncrypt("\x01\xFF binary"), false}};
     for (const char* name : {"settings.dat", "saves.dat"}) {
         for (const auto& c : cases) {
