@@ -79,6 +79,10 @@ TEST(FileWriter, NewestBytesWinAndFlushWaitsForThem) {
         std::ifstream a(dir / "a"), b(dir / "b");
         EXPECT_EQ("300", std::string(std::istreambuf_iterator<char>(a), {}));
         EXPECT_EQ(30000u, std::string(std::istreambuf_iterator<char>(b), {}).size());
+        platform::queueFileReplace(dir / "c", std::string(32 << 20, 'c'));
+        ::usleep(2000);  // the writer has taken it: nothing is queued while it writes
+        platform::flushFileWrites();
+        EXPECT_EQ(32 << 20, fs::fileSize(dir / "c"));
     });
 }
 
