@@ -1,5 +1,5 @@
 // The compiled-in catalogs: the language list, and every language offering
-// the English keys with the same placeholders in well-formed text.
+// the English keys, found by lookup, with the same placeholders in well-formed text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -84,10 +84,14 @@ TEST(I18nCatalog, EveryCatalogTranslatesTheEnglishKeysWithTheirPlaceholders) {
     for (const Catalog& cat : kCatalogs) {
         SCOPED_TRACE(cat.code);
         ASSERT_EQ(cat.count, kEntryCount);
+        i18n::setLanguage(cat.code);
+        EXPECT_EQ(i18n::currentLanguage(), cat.code);
+        EXPECT_EQ(i18n::currentIsRtl(), cat.rtl);
         std::size_t sameAsEnglish = 0;
         for (std::size_t i = 0; i < kEntryCount; ++i) {
             const i18n_data::Entry& e = cat.entries[i];
             ASSERT_STREQ(e.key, kEntries_en[i].key);
+            EXPECT_EQ(i18n::tr(e.key), e.text) << e.key;
             ASSERT_NE(e.text, nullptr) << e.key;
             EXPECT_STRNE(e.text, "") << e.key;
             codePoints(e.text);  // fails the test on malformed UTF-8
@@ -103,6 +107,7 @@ TEST(I18nCatalog, EveryCatalogTranslatesTheEnglishKeysWithTheirPlaceholders) {
             EXPECT_LT(sameAsEnglish, kEntryCount / 5) << "an untranslated copy";
         }
     }
+    i18n::setLanguage("en");
 }
 
 // Languages with their own script must actually be written in it.

@@ -11,14 +11,9 @@
 #include <string>
 #include <thread>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "core/storage.h"
 #include "platform/fs.h"
 #include "store_support.h"
-
-using storetest::TempDir;
 
 namespace {
 
@@ -58,19 +53,14 @@ store::LevelBest bestNumber(int n) { return {1, 10, kBestBase - n}; }
     }
 }
 
-struct Held {
-    int game = -1;  // number of the saved game
-    int best = -1;  // number of the last recorded best
-};
-
-// The save numbers the file holds; a failure when it is not one complete,
-// consistent state.
-Held checkSaves(const std::string& path) {
+// The numbers of the saved game and of the last best the file holds; a
+// failure when it is not one complete, consistent state.
+std::pair<int, int> checkSaves(const std::string& path) {
     const js::Value v = storetest::openSealedJson(path);
     const js::Value& g = v["current_game"];
     const int n = g["moves"].asInt(-1);
-    EXPECT_GE(n, 1);
     const store::SavedGame want = gameNumber(n);
+    EXPECT_GE(n, 1);
     EXPECT_EQ(want.fen, g["fen"].asString());
     EXPECT_EQ(static_cast<double>(want.seed), g["seed"].asNumber(-1));
     EXPECT_EQ(want.history.size(), g["history"].size());
@@ -84,7 +74,7 @@ Held checkSaves(const std::string& path) {
 }
 
 TEST(KillDuringSave, SavesFileStaysCompleteAndNeverGoesBack) {
-    TempDir home;
+    storetest::TempDir home;
     const std::string path = home / "data/Zelvane/saves.dat";
     EXPECT_IN_CHILD([&] {
         storetest::useHome(home.path());
@@ -92,10 +82,9 @@ TEST(KillDuringSave, SavesFileStaysCompleteAndNeverGoesBack) {
         store::saveGame(gameNumber(1));
         store::recordBest(1, bestNumber(1));
     });
-    ASSERT_EQ(1, checkSaves(path).best);
-
+    auto last = checkSaves(path);
+    ASSERT_EQ(1, last.second);
     std::mt19937 rng(12345);
-    Held last{1, 1};
     for (int round = 0; round < kRounds; ++round) {
         std::fflush(stdout);
         std::fflush(stderr);
@@ -117,11 +106,11 @@ TEST(KillDuringSave, SavesFileStaysCompleteAndNeverGoesBack) {
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the saver ended on its own";
         ASSERT_TRUE(savedOnce) << "round " << round << ": the saver never finished a save";
 
-        const Held now = checkSaves(path);
+        const auto now = checkSaves(path);
         ASSERT_FALSE(HasFailure()) << "round " << round;
         // At least one save of this round completed, so the file moved on.
-        ASSERT_GT(now.game, last.game) << "round " << round << " lost a completed save";
-        ASSERT_GE(now.best, last.best) << "round " << round << " went back to an older state";
+        ASSERT_GT(now.first, last.first) << "round " << round << " lost a completed save";
+        ASSERT_GE(now.second, last.second) << "round " << round << " went back to an older state";
         last = now;
         ASSERT_FALSE(storetest::exists(path + ".manipuliert")) << "round " << round;
         // Each start clears what killed writes left, so at most the last one's temporary is there.

@@ -4,14 +4,11 @@
 #include <vector>
 
 #include "core/storage.h"
-#include "platform/fs.h"
 #include "store_support.h"
 
 using storetest::TempDir;
 
 namespace {
-
-const char* const kStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 // Runs `body` with a fresh data directory whose "saves.dat" holds the sealed
 // `savesJson`, unless that is empty.
@@ -21,23 +18,26 @@ void withProgress(const std::string& savesJson, const std::function<void(const s
 
 js::Value savedJson(const std::string& data) { return storetest::openSealedJson(data + "/saves.dat"); }
 
-TEST(ProgressWriters, RecordBestMergesFieldByField) {
+TEST(ProgressWrite, BestsImproveFieldByFieldAndUnrecordedFieldsFillIn) {
     withProgress("", [](const std::string& data) {
-        store::recordBest(5, {3, 40, 50000});
-        const store::LevelBest merged = store::recordBest(5, {2, 30, 60000});
-        EXPECT_EQ(3, merged.stars);
-        EXPECT_EQ(30, merged.moves);
-        EXPECT_EQ(50000, merged.elapsedMs);
-        EXPECT_EQ(R"({"5":{"elapsedMs":50000,"moves":30,"stars":3}})", savedJson(data)["level_stars"].dump());
-
-        store::recordBest(6, {1, 0, 0});
-        const store::LevelBest filled = store::recordBest(6, {1, 55, 9000});  // nothing recorded yet
-        EXPECT_EQ(55, filled.moves);
-        EXPECT_EQ(9000, filled.elapsedMs);
+        const struct {
+            int level;
+            store::LevelBest result, merged;
+        } steps[] = {{5, {3, 40, 50000}, {3, 40, 50000}}, {5, {2, 30, 60000}, {3, 30, 50000}},
+                     {5, {1, 35, 40000}, {3, 30, 40000}}, {6, {1, 0, 0}, {1, 0, 0}},
+                     {6, {1, 55, 9000}, {1, 55, 9000}}};
+        for (const auto& s : steps) {
+            const store::LevelBest got = store::recordBest(s.level, s.result);
+            EXPECT_EQ(s.merged.stars, got.stars);
+            EXPECT_EQ(s.merged.moves, got.moves);
+            EXPECT_EQ(s.merged.elapsedMs, got.elapsedMs);
+        }
+        EXPECT_EQ(R"({"5":{"elapsedMs":40000,"moves":30,"stars":3},"6":{"elapsedMs":9000,"moves":55,"stars":1}})",
+                  savedJson(data)["level_stars"].dump());
     });
 }
 
-TEST(ProgressWriters, RecordSolveKeepsBestAndSorts) {
+TEST(ProgressWrite, SolvesKeepTheBestPerLevelSortedByLevel) {
     withProgress("", [](const std::string& data) {
         store::recordSolve({7, 20, 1000, 111, "fen7", 2});
         store::recordSolve({3, 20, 1000, 0, "fen3", 2});
@@ -47,33 +47,32 @@ TEST(ProgressWriters, RecordSolveKeepsBestAndSorts) {
         EXPECT_EQ(7, store::solves()[2].level);
         EXPECT_GT(store::solves()[0].solvedAt, 1600000000000);  // stamped now
 
-        // Each entry: what it tries, and the final position that must be kept after it.
+        // Each entry: what it tries, and the final position kept after it.
         const struct {
             store::SolveEntry entry;
             const char* kept;
         } steps[] = {{{5, 20, 2000, 333, "slower", 2}, "fen5"},
                      {{5, 20, 1000, 333, "equal", 2}, "fen5"},
+                     {{5, 21, 500, 333, "more moves", 2}, "fen5"},
+                     {{5, 19, 1500, 333, "fewer moves", 2}, "fewer moves"},
                      {{5, 30, 9000, 444, "more stars", 3}, "more stars"},
-                     {{5, 29, 9000, 555, "fewer moves", 3}, "fewer moves"}};
+                     {{5, 10, 100, 444, "fewer stars", 2}, "more stars"},
+                     {{5, 30, 8000, 555, "faster", 3}, "faster"}};
         for (const auto& step : steps) {
             store::recordSolve(step.entry);
             EXPECT_EQ(step.kept, store::solves()[1].finalFen) << step.entry.finalFen;
         }
         const js::Value list = savedJson(data)["solves_list"];
         ASSERT_EQ(3u, list.size());
-        EXPECT_EQ(R"({"elapsedMs":9000,"finalFen":"fewer moves","level":5,"moves":29,"solvedAt":555,"stars":3})",
+        EXPECT_EQ(R"({"elapsedMs":8000,"finalFen":"faster","level":5,"moves":30,"solvedAt":555,"stars":3})",
                   list[1].dump());
     });
-}
-
-TEST(ProgressWriters, SolvesListIsCappedAfterARecord) {
     // A loaded list is not capped; the next record cuts it to 200, lowest levels first.
     std::string json = R"({"solves_list":[)";
     for (int i = 0; i < 250; ++i) json += (i ? "," : "") + std::string(R"({"level":)") + std::to_string(300 - i) + "}";
-    json += "]}";
-    withProgress(json, [](const std::string& data) {
+    withProgress(json + "]}", [](const std::string& data) {
         EXPECT_EQ(250u, store::solves().size());
-        store::recordSolve({1, 10, 10, 10, kStart, 3});
+        store::recordSolve({1, 10, 10, 10, "f", 3});
         ASSERT_EQ(200u, store::solves().size());
         EXPECT_EQ(1, store::solves().front().level);
         EXPECT_EQ(249, store::solves().back().level);  // 1, then 51..249
@@ -81,7 +80,7 @@ TEST(ProgressWriters, SolvesListIsCappedAfterARecord) {
     });
 }
 
-TEST(ProgressWriters, UnlockClearAndReset) {
+TEST(ProgressWrite, UnlockOnlyAdvancesUpToAllLevelsAndResetClearsEverything) {
     withProgress(R"({"unlocked_level":10})", [](const std::string& data) {
         const std::string before = storetest::readFile(data + "/saves.dat");
         store::advanceUnlockedLevel(4);
@@ -91,32 +90,32 @@ TEST(ProgressWriters, UnlockClearAndReset) {
         store::advanceUnlockedLevel(150);
         EXPECT_EQ(101, savedJson(data)["unlocked_level"].asInt(0));
 
-        store::SavedGame g;
-        g.fen = "f";
-        store::saveGame(g);
+        store::saveGame(store::SavedGame{.fen = "f", .startFen = "", .history = {}});
         EXPECT_TRUE(store::hasSavedGame());
         store::clearGame();
         EXPECT_FALSE(store::hasSavedGame());
         EXPECT_FALSE(savedJson(data).has("current_game"));
 
         store::recordBest(3, {3, 10, 10});
-        store::recordSolve({3, 10, 10, 10, kStart, 3});
+        store::recordSolve({3, 10, 10, 10, "f", 3});
         store::resetProgress();
         EXPECT_EQ(1, store::unlockedLevel());
-        EXPECT_TRUE(store::levelBests().empty());
-        EXPECT_TRUE(store::solves().empty());
+        EXPECT_TRUE(store::levelBests().empty() && store::solves().empty());
         EXPECT_EQ(R"({"level_stars":{},"solves_list":[],"unlocked_level":1})", savedJson(data).dump());
     });
 }
 
 // Whatever is written reads back unchanged: saving the loaded game again
 // gives the same record, apart from the time of saving.
-TEST(ProgressRead, SavedGameRoundTripsThroughTheFile) {
+TEST(ProgressRead, SavedGameAndSolvesRoundTripThroughTheFile) {
     const char* const kGame =
         R"({"elapsedMs":123456789012,"fen":"fen-now","hintUsed":true,"history":[)"
         R"({"byWhite":true,"fen":"a","notation":"Nf3","piece":"N"},)"
         R"({"byWhite":false,"fen":"b","notation":"exd5","piece":""}],)"
         R"("level":42,"moves":17,"playerWhite":false,"seed":4294967295,"startFen":"fen-start"})";
+    const char* const kSolves =
+        R"([{"elapsedMs":30000,"finalFen":"final","level":42,"moves":20,"playedMoves":["e2e4","e7e5"],)"
+        R"("solvedAt":77,"stars":2,"startFen":"start"}])";
     const auto gameJson = [](const std::string& data) {
         js::Value game = savedJson(data)["current_game"];
         EXPECT_GT(game["savedAt"].asNumber(0), 5);  // stamped when saved
@@ -125,30 +124,24 @@ TEST(ProgressRead, SavedGameRoundTripsThroughTheFile) {
     };
     TempDir home;
     storetest::withStore(home.path(), "", "", [&](const std::string& data) {
-        const store::SavedGame g{.level = 42, .seed = 4294967295u, .fen = "fen-now", .startFen = "fen-start",
-                                 .elapsedMs = 123456789012LL, .moves = 17,
-                                 .history = {{"a", "Nf3", 'N', true}, {"b", "exd5", 0, false}},
-                                 .hintUsed = true, .playerWhite = false, .savedAt = 5};
-        store::saveGame(g);
+        store::saveGame({.level = 42, .seed = 4294967295u, .fen = "fen-now", .startFen = "fen-start",
+                         .elapsedMs = 123456789012LL, .moves = 17,
+                         .history = {{"a", "Nf3", 'N', true}, {"b", "exd5", 0, false}},
+                         .hintUsed = true, .playerWhite = false, .savedAt = 5});
         store::recordBest(42, {2, 20, 30000});
         store::recordSolve({42, 20, 30000, 77, "final", 2, "start", {"e2e4", "e7e5"}});
         EXPECT_EQ(kGame, gameJson(data));
-        EXPECT_EQ(R"([{"elapsedMs":30000,"finalFen":"final","level":42,"moves":20,"playedMoves":["e2e4","e7e5"],)"
-                  R"("solvedAt":77,"stars":2,"startFen":"start"}])",
-                  savedJson(data)["solves_list"].dump());
+        EXPECT_EQ(kSolves, savedJson(data)["solves_list"].dump());
     });
     storetest::withStore(home.path(), "", "", [&](const std::string& data) {
-        const std::string before = savedJson(data).dump();
-        ASSERT_TRUE(store::savedGame().valid);
-        ASSERT_EQ(1u, store::solves().size());
-        EXPECT_EQ("start", store::solves()[0].startFen);
-        EXPECT_EQ((std::vector<std::string>{"e2e4", "e7e5"}), store::solves()[0].playedMoves);
-        store::saveGame(store::savedGame());
+        const store::SavedGame& g = store::savedGame();
+        ASSERT_TRUE(g.valid);
+        EXPECT_FALSE(g.playerWhite);
+        EXPECT_EQ(42, g.level);
+        store::saveGame(g);
         EXPECT_EQ(kGame, gameJson(data));
-        store::clearGame();  // rewrites the file from what was loaded
-        const js::Value now = savedJson(data), was = js::parse(before);
-        EXPECT_EQ(was["level_stars"].dump(), now["level_stars"].dump());
-        EXPECT_EQ(was["solves_list"].dump(), now["solves_list"].dump());
+        EXPECT_EQ(kSolves, savedJson(data)["solves_list"].dump());
+        EXPECT_EQ(R"({"42":{"elapsedMs":30000,"moves":20,"stars":2}})", savedJson(data)["level_stars"].dump());
     });
 }
 
@@ -159,96 +152,68 @@ TEST(ProgressRead, PartsAreReadIndependently) {
                  R"("solvedAt":-5.9,"finalFen":7,"stars":3,"playedMoves":"e2e4"}],)"
                  R"("current_game":{"fen":"g","seed":4294967296,"level":-4,"hintUsed":"yes","playerWhite":0,)"
                  R"("history":[{"piece":"Qx","fen":"h"},{"byWhite":true},3]}})",
-                 [](const std::string&) {
-                     EXPECT_EQ(1, store::unlockedLevel());
-                     const auto& bests = store::levelBests();
-                     ASSERT_EQ(3u, bests.size());  // "x" reads as level 0
-                     EXPECT_EQ(3, bests.at(12).stars);
-                     EXPECT_EQ(9, bests.at(12).moves);
-                     EXPECT_EQ(0, bests.at(7).moves);
-
-                     ASSERT_EQ(1u, store::solves().size());
-                     const store::SolveEntry& e = store::solves()[0];
-                     EXPECT_EQ(4, e.level);
-                     EXPECT_EQ(0, e.moves);
-                     EXPECT_EQ(INT64_MAX, e.elapsedMs);
-                     EXPECT_EQ(-5, e.solvedAt);
-                     EXPECT_EQ("", e.finalFen);
-                     EXPECT_EQ("", e.startFen);
-                     EXPECT_TRUE(e.playedMoves.empty());
-
-                     const store::SavedGame& g = store::savedGame();
-                     ASSERT_TRUE(g.valid);
-                     EXPECT_EQ(0u, g.seed);
-                     EXPECT_EQ(1, g.level);
-                     EXPECT_FALSE(g.hintUsed);
-                     EXPECT_TRUE(g.playerWhite);
-                     ASSERT_EQ(3u, g.history.size());
-                     EXPECT_EQ('Q', g.history[0].pieceKind);
-                     EXPECT_FALSE(g.history[0].byWhite);
-                     EXPECT_TRUE(g.history[1].byWhite);
+                 [](const std::string& data) {
+                     ASSERT_TRUE(store::hasSavedGame());
+                     store::saveGame(store::savedGame());  // writes what was read
+                     js::Value saved = savedJson(data);
+                     saved.obj()["current_game"].obj().erase("savedAt");
+                     EXPECT_EQ(R"({"current_game":{"elapsedMs":0,"fen":"g","hintUsed":false,"history":[)"
+                               R"({"byWhite":false,"fen":"h","notation":"","piece":"Q"},)"
+                               R"({"byWhite":true,"fen":"","notation":"","piece":""},)"
+                               R"({"byWhite":false,"fen":"","notation":"","piece":""}],"level":1,"moves":0,)"
+                               R"("playerWhite":true,"seed":0,"startFen":""},)"
+                               R"("level_stars":{"0":{"elapsedMs":0,"moves":0,"stars":0},)"
+                               R"("12":{"elapsedMs":0,"moves":9,"stars":3},"7":{"elapsedMs":0,"moves":0,"stars":0}},)"
+                               R"("solves_list":[{"elapsedMs":9.2233720368547758e+18,"finalFen":"","level":4,)"
+                               R"("moves":0,"solvedAt":-5,"stars":3}],"unlocked_level":1})",
+                               saved.dump());
                  });
-    withProgress(R"({"unlocked_level":"5","level_stars":[1],"solves_list":{"a":1},"current_game":{"fen":""}})",
-                 [](const std::string&) {
-                     EXPECT_EQ(1, store::unlockedLevel());
-                     EXPECT_TRUE(store::levelBests().empty());
-                     EXPECT_TRUE(store::solves().empty());
-                     EXPECT_FALSE(store::hasSavedGame());
-                 });
-    withProgress(R"({"unlocked_level":500,"current_game":{"fen":5}})", [](const std::string&) {
-        EXPECT_EQ(500, store::unlockedLevel());  // no upper bound on load
-        EXPECT_FALSE(store::hasSavedGame());
-    });
+    const struct {
+        const char* json;
+        int unlocked;
+    } wrong[] = {{R"({"unlocked_level":"5","level_stars":[1],"solves_list":{"a":1},"current_game":{"fen":""}})", 1},
+                 {R"({"unlocked_level":500,"current_game":{"fen":5}})", 500}};  // no upper bound on load
+    for (const auto& c : wrong) {
+        withProgress(c.json, [&](const std::string&) {
+            EXPECT_EQ(c.unlocked, store::unlockedLevel());
+            EXPECT_TRUE(store::levelBests().empty() && store::solves().empty());
+            EXPECT_FALSE(store::hasSavedGame());
+        });
+    }
 }
 
+// ZELVANE_SOLVES shows generated solves (at most 100) and never writes the
+// progress; zero, negative or non-numbers change nothing.
 TEST(ProgressDemo, GeneratedSolvesAreShownButNeverWritten) {
-    TempDir home;
-    EXPECT_IN_CHILD([&] {
-        const std::string data = storetest::useHome(home.path());
-        storetest::writeFile(data + "/saves.dat",
-                             platform::saveEncrypt(R"({"unlocked_level":3,"solves_list":[{"level":2}]})"));
-        const std::string before = storetest::readFile(data + "/saves.dat");
-        ::setenv("ZELVANE_SOLVES", "250", 1);  // capped at 100
-        storetest::captureStderr(home / "stderr.txt");
-        store::init();
-        EXPECT_EQ(101, store::unlockedLevel());
-        ASSERT_EQ(101u, store::solves().size());  // the loaded one stays in front
-        EXPECT_EQ(2, store::solves()[0].level);
-        EXPECT_EQ(1, store::solves()[1].level);
-        EXPECT_EQ(100, store::solves()[100].level);
-        EXPECT_EQ(100u, store::levelBests().size());
-
-        store::recordBest(1, {3, 1, 1});
-        store::saveGame(store::SavedGame{});
-        store::resetProgress();
-        EXPECT_EQ(before, storetest::readFile(data + "/saves.dat"));
-        store::saveSettings();  // settings are still saved
-        EXPECT_TRUE(storetest::openSealedJson(data + "/settings.dat").isObject());
-        EXPECT_EQ("[storage] ZELVANE_SOLVES=100 \xE2\x80\x94 100 Erfolge nur zur ANSICHT, es wird nichts geschrieben\n",
-                  storetest::stderrText(data));
-    });
-}
-
-TEST(ProgressDemo, SmallCountsAndNonNumbers) {
-    TempDir home;
-    EXPECT_IN_CHILD([&] {
-        storetest::useHome(home.path());
-        ::setenv("ZELVANE_SOLVES", "3", 1);
-        store::init();
-        EXPECT_EQ(4, store::unlockedLevel());
-        EXPECT_EQ(3u, store::solves().size());
-    });
-    for (const char* value : {"0", "-3", "abc", ""}) {
-        TempDir other;
+    const struct {
+        const char* value;
+        int solves;
+    } cases[] = {{"250", 100}, {"3", 3}, {"0", 0}, {"-3", 0}, {"abc", 0}, {"", 0}};
+    for (const auto& c : cases) {
+        TempDir home;
         EXPECT_IN_CHILD([&] {
-            const std::string data = storetest::useHome(other.path());
-            ::setenv("ZELVANE_SOLVES", value, 1);
-            storetest::captureStderr(other / "stderr.txt");
+            const std::string data = storetest::useHome(home.path());
+            storetest::writeFile(data + "/saves.dat",
+                                 platform::saveEncrypt(R"({"unlocked_level":3,"solves_list":[{"level":2}]})"));
+            const std::string before = storetest::readFile(data + "/saves.dat");
+            ::setenv("ZELVANE_SOLVES", c.value, 1);
             store::init();
-            EXPECT_TRUE(store::solves().empty()) << value;
-            store::advanceUnlockedLevel(2);
-            EXPECT_EQ(2, savedJson(data)["unlocked_level"].asInt(0)) << value;  // written as usual
-            EXPECT_EQ("", storetest::stderrText(data));
+            EXPECT_EQ(c.solves ? c.solves + 1 : 3, store::unlockedLevel()) << c.value;
+            ASSERT_EQ(c.solves + 1u, store::solves().size()) << c.value;  // the loaded one stays in front
+            EXPECT_EQ(2, store::solves()[0].level);
+            EXPECT_EQ(static_cast<std::size_t>(c.solves), store::levelBests().size());
+            EXPECT_EQ(c.solves ? c.solves : 2, store::solves()[c.solves].level);  // the last one
+            const std::string n = std::to_string(c.solves);
+            EXPECT_EQ(c.solves ? "[storage] ZELVANE_SOLVES=" + n + " \xE2\x80\x94 " + n +
+                                     " Erfolge nur zur ANSICHT, es wird nichts geschrieben\n" : "",
+                      storetest::stderrText(data));
+
+            store::recordBest(1, {3, 1, 1});
+            store::advanceUnlockedLevel(101);
+            store::saveSettings();  // settings are still saved
+            EXPECT_TRUE(storetest::openSealedJson(data + "/settings.dat").isObject());
+            EXPECT_EQ(c.solves ? 3 : 101, savedJson(data)["unlocked_level"].asInt(0));
+            EXPECT_EQ(c.solves > 0, before == storetest::readFile(data + "/saves.dat"));
         });
     }
 }

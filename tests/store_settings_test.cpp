@@ -11,7 +11,6 @@
 #include "platform/fs.h"
 #include "store_support.h"
 
-namespace fs = platform::fs;
 using storetest::TempDir;
 using storetest::withStore;
 
@@ -30,57 +29,67 @@ std::string savedSettings(const std::string& data) {
 
 bool storesAtDefaults() { return store::settings().language.empty() && store::unlockedLevel() == 1; }
 
-TEST(SettingsRead, ClampsAndLimitsPerKey) {
-    withStore("settings.dat",
-              platform::saveEncrypt(R"({"windowW":300,"windowH":1000.6,"windowX":-10000,"windowY":5,)"
-                                    R"("musicVolume":1.7,"sfxVolume":-0.2,"language":"de","soundOn":false,)"
-                                    R"("flipBoard":true,"showLegalMoves":false,"maximized":true,)"
-                                    R"("fullscreen":true,"unknown":1})"),
-              [](const std::string& data) {
-                  EXPECT_FALSE(store::settings().hasPosition());
-                  EXPECT_TRUE(store::settings().hasSize());
-                  EXPECT_EQ(R"({"flipBoard":true,"fullscreen":true,"language":"de","maximized":true,)"
-                            R"("musicVolume":1,"sfxVolume":0,"showLegalMoves":false,"soundOn":false,)"
-                            R"("windowH":1001,"windowW":640,"windowX":-10000,"windowY":5})",
-                            savedSettings(data));
-              });
-    withStore("settings.dat", platform::saveEncrypt(R"({"windowW":0,"windowH":-5,"windowX":-1,"windowY":-9999})"),
-              [](const std::string&) {
-                  const store::Settings& s = store::settings();
-                  EXPECT_EQ(0, s.windowH);
-                  EXPECT_FALSE(s.hasSize());
-                  EXPECT_FALSE(s.hasPosition());  // -1 means none
-              });
+TEST(SettingsRead, EachKeyIsClampedOrKeepsItsDefault) {
+    const struct {
+        const char* name;
+        const char* json;
+        const char* saved;
+        bool hasSize, hasPosition;
+        const char* language;  // as the settings file holds it, read before the store is loaded
+    } cases[] = {
+        {"clamped", R"({"windowW":300,"windowH":1000.6,"windowX":-10000,"windowY":5,"musicVolume":1.7,)"
+                    R"("sfxVolume":-0.2,"language":"de","soundOn":false,"flipBoard":true,"showLegalMoves":false,)"
+                    R"("maximized":true,"fullscreen":true,"unknown":1})",
+         R"({"flipBoard":true,"fullscreen":true,"language":"de","maximized":true,"musicVolume":1,"sfxVolume":0,)"
+         R"("showLegalMoves":false,"soundOn":false,"windowH":1001,"windowW":640,"windowX":-10000,"windowY":5})",
+         true, false, "de"},
+        {"small window", R"({"windowW":1,"windowH":2,"windowX":0,"windowY":-9999})",
+         R"({"flipBoard":false,"fullscreen":false,"language":"","maximized":false,"musicVolume":0.10000000000000001,)"
+         R"("sfxVolume":0.75,"showLegalMoves":true,"soundOn":true,"windowH":520,"windowW":640,"windowX":0,"windowY":-9999})",
+         true, true, ""},
+        {"no size", R"({"windowW":0,"windowH":-5,"windowX":-1})", kDefaultSettings, false, false, ""},
+        {"wrong types", R"({"language":5,"soundOn":"no","musicVolume":"0.5","sfxVolume":null,"flipBoard":1,)"
+                        R"("showLegalMoves":[],"windowW":"800","windowH":{},"windowX":true,"windowY":"3",)"
+                        R"("maximized":0,"fullscreen":"true"})",
+         kDefaultSettings, false, false, ""},
+    };
+    for (const auto& c : cases) {
+        withStore("settings.dat", platform::saveEncrypt(c.json), [&](const std::string& data) {
+            EXPECT_EQ(c.hasSize, store::settings().hasSize()) << c.name;
+            EXPECT_EQ(c.hasPosition, store::settings().hasPosition()) << c.name;
+            EXPECT_EQ(c.language, store::storedLanguage()) << c.name;
+            EXPECT_EQ(c.saved, savedSettings(data)) << c.name;
+        });
+    }
 }
 
-TEST(SettingsRead, WrongTypesLeaveDefaults) {
-    withStore("settings.dat",
-              platform::saveEncrypt(R"({"language":5,"soundOn":"no","musicVolume":"0.5","sfxVolume":null,)"
-                                    R"("flipBoard":1,"showLegalMoves":[],"windowW":"800","windowH":{},)"
-                                    R"("windowX":true,"windowY":"3","maximized":0,"fullscreen":"true"})"),
-              [](const std::string& data) { EXPECT_EQ(kDefaultSettings, savedSettings(data)); });
-}
-
-// Files of either store that do not open are set aside with one line; defaults
-// apply, and the next change writes a fresh file.
-TEST(StoreRead, UnreadableFilesAreSetAside) {
+// Files of either store that do not open are set aside with one line, and
+// the next change writes a fresh file; harmless ones (empty, or sealed text
+// that is no object) stay silently. Defaults apply either way.
+TEST(StoreRead, UnopenableFilesAreSetAsideAndHarmlessOnesStay) {
     const std::string plain = R"({"language":"fr","unlocked_level":50})";
     const std::string sealed = platform::saveEncrypt(plain);
-    std::string flipped = sealed;
+    std::string flipped = sealed, wrongVersion = sealed;
     flipped[50] = static_cast<char>(flipped[50] ^ 0x10);
-    std::string wrongVersion = sealed;
     wrongVersion[4] = 2;
-    const std::string huge = sealed + std::string(17 * 1024 * 1024, 'z');
+    const struct {
+        std::string bytes;
+        bool setAside;
+    } cases[] = {{plain, true}, {sealed.substr(0, 30), true}, {sealed.substr(0, sealed.size() - 2), true},
+                 {flipped, true}, {wrongVersion, true},
+                 {sealed + std::string(17 * 1024 * 1024, 'z'), true},  // too large to be ours
+                 {"", false}, {platform::saveEncrypt("[1,2]"), false}, {platform::saveEncrypt("{\"a\":"), false},
+                 {platform::saveEncrypt("\x01\xFF binary"), false}};
     for (const char* name : {"settings.dat", "saves.dat"}) {
-        for (const std::string& bytes :
-             {plain, sealed.substr(0, 30), sealed.substr(0, sealed.size() - 2), flipped, wrongVersion, huge}) {
-            withStore(name, bytes, [&](const std::string& data) {
+        for (const auto& c : cases) {
+            withStore(name, c.bytes, [&](const std::string& data) {
                 const std::string path = data + "/" + name;
                 EXPECT_TRUE(storesAtDefaults());
-                EXPECT_FALSE(storetest::exists(path));
-                EXPECT_TRUE(bytes == storetest::readFile(path + ".manipuliert"));
-                EXPECT_EQ("[storage] " + path + " war nicht lesbar \xE2\x80\x94 beiseitegelegt\n",
+                EXPECT_EQ(c.setAside, !storetest::exists(path));
+                EXPECT_TRUE(c.bytes == storetest::readFile(c.setAside ? path + ".manipuliert" : path));
+                EXPECT_EQ(c.setAside ? "[storage] " + path + " war nicht lesbar \xE2\x80\x94 beiseitegelegt\n" : "",
                           storetest::stderrText(data));
+                if (!c.setAside) return;
                 store::saveSettings();
                 store::advanceUnlockedLevel(2);
                 EXPECT_EQ(2, storetest::openSealedJson(data + "/saves.dat")["unlocked_level"].asInt(0));
@@ -126,14 +135,10 @@ TEST(StoreRead, FilesThatCannotBeReadOrSetAsideAreNeverOverwritten) {
                 const std::string data = storetest::useHome(home.path());
                 const std::string path = data + "/" + name;
                 const std::string bytes = c.shape == Shape::NoSetAside ? tampered : "sealed progress";
-                if (c.shape == Shape::Loop) {
-                    std::filesystem::create_symlink(path, path);
-                } else {
-                    storetest::writeFile(path, bytes);
-                }
+                if (c.shape == Shape::Loop) std::filesystem::create_symlink(path, path);
+                else storetest::writeFile(path, bytes);
                 if (c.shape == Shape::Unreadable) ::chmod(path.c_str(), 0);
                 if (c.shape == Shape::NoSetAside) std::filesystem::create_directories(path + ".manipuliert/full");
-                storetest::captureStderr(home / "stderr.txt");
                 ASSERT_TRUE(dropRoot(home.path()));
 
                 store::init();
@@ -164,91 +169,39 @@ TEST(StoreRead, ReadOnlyLoadChangesNothingOnDisk) {
         storetest::writeFile(data + "/saves.dat", platform::saveEncrypt(R"({"unlocked_level":9})"));
         storetest::writeFile(data + "/settings.dat", "tampered");
         storetest::writeFile(data + "/saves.dat.Ab12Cd.neu", "being written by the running game");
-        const std::vector<std::string> before = fs::listDir(data);
+        const std::vector<std::string> before = storetest::entries(data);
         store::init(true);
         EXPECT_EQ(9, store::unlockedLevel());
         store::saveSettings();
         store::advanceUnlockedLevel(12);
         store::flush();
-        EXPECT_EQ(before, fs::listDir(data));
+        EXPECT_EQ(before, storetest::entries(data));
         EXPECT_EQ(9, storetest::openSealedJson(data + "/saves.dat")["unlocked_level"].asInt(0));
     });
 }
 
-TEST(StoreRead, HarmlessFilesGiveDefaultsSilently) {
-    // Empty file, a sealed non-object, sealed broken JSON, sealed binary.
-    for (const char* name : {"settings.dat", "saves.dat"}) {
-        for (const std::string& bytes : {std::string(), platform::saveEncrypt("[1,2]"),
-                                         platform::saveEncrypt("{\"a\":"), platform::saveEncrypt("\x01\xFF binary")}) {
-            withStore(name, bytes, [&](const std::string& data) {
-                EXPECT_TRUE(storesAtDefaults());
-                EXPECT_EQ(bytes, storetest::readFile(data + "/" + name));  // left in place
-                EXPECT_FALSE(storetest::exists(data + "/" + name + ".manipuliert"));
-                EXPECT_EQ("", storetest::stderrText(data));
-            });
-        }
-    }
-}
-
-TEST(SettingsWrite, WritesAllKeysInByteOrderAndReadsBack) {
-    TempDir home;
-    withStore(home.path(), "", "", [](const std::string& data) {
-        EXPECT_EQ(kDefaultSettings, savedSettings(data));
-        store::Settings& s = store::settings();
-        s.language = "pt-BR";
-        s.musicVolume = 0.35;
-        s.windowW = 1280;
-        s.windowH = 720;
-        s.windowX = -20;
-        s.windowY = 40;
-        s.fullscreen = true;
-        store::saveSettings();
-    });
-    withStore(home.path(), "", "", [](const std::string& data) {
-        EXPECT_TRUE(store::settings().hasPosition());
-        EXPECT_EQ(R"({"flipBoard":false,"fullscreen":true,"language":"pt-BR","maximized":false,)"
-                  R"("musicVolume":0.34999999999999998,"sfxVolume":0.75,"showLegalMoves":true,"soundOn":true,)"
-                  R"("windowH":720,"windowW":1280,"windowX":-20,"windowY":40})",
-                  savedSettings(data));
-    });
-}
-
 // Writes that cannot land keep what is on disk and stay silent; memory keeps the change.
-TEST(SettingsWrite, UnusableTargetsKeepTheOldState) {
-    {
-        // Temporaries left at the start, one of them a symlink to another file: they
-        // are removed, nothing is written through them, and the files are private.
-        TempDir home;
-        EXPECT_IN_CHILD([&] {
-            const std::string data = storetest::useHome(home.path());
-            storetest::writeFile(home / "victim", "keep");
-            std::filesystem::create_symlink(home / "victim", data + "/settings.dat.neu");
-            std::filesystem::create_symlink(home / "victim", data + "/saves.dat.Ab12Cd.neu");
-            store::init();
-            store::saveSettings();
-            store::advanceUnlockedLevel(3);
-            EXPECT_EQ("keep", storetest::readFile(home / "victim"));
-            EXPECT_EQ((std::vector<std::string>{"saves.dat", "settings.dat"}), fs::listDir(data));
-            for (const char* name : {"/saves.dat", "/settings.dat"})
-                EXPECT_EQ(0600u, static_cast<unsigned>(std::filesystem::status(data + name).permissions()));
-        });
-    }
+TEST(StoreWrite, UnusableTargetsKeepTheOldState) {
     TempDir home;
     EXPECT_IN_CHILD([&] {
+        // Temporaries left at the start, symlinks to another file: they are
+        // removed, nothing is written through them, and the files are private.
         const std::string data = storetest::useHome(home.path());
-        std::filesystem::create_directory(data + "/settings.dat");
+        storetest::writeFile(home / "victim", "keep");
+        std::filesystem::create_symlink(home / "victim", data + "/settings.dat.neu");
+        std::filesystem::create_symlink(home / "victim", data + "/saves.dat.Ab12Cd.neu");
         store::init();
-        EXPECT_TRUE(store::settings().soundOn);
-        store::saveSettings();  // cannot replace a directory
-        EXPECT_TRUE(platform::fs::isDir(data + "/settings.dat"));
+        store::saveSettings();
+        store::advanceUnlockedLevel(3);
+        EXPECT_EQ("keep", storetest::readFile(home / "victim"));
+        EXPECT_EQ((std::vector<std::string>{"saves.dat", "settings.dat"}), storetest::entries(data));
+        for (const char* name : {"/saves.dat", "/settings.dat"}) EXPECT_EQ(0600u, storetest::mode(data + name));
     });
     EXPECT_IN_CHILD([&] {
         // The data directory's parent is a file.
         storetest::writeFile(home / "blocked", "not a directory");
         ::setenv("XDG_DATA_HOME", (home / "blocked").c_str(), 1);
         store::init();
-        store::settings().language = "sv";
-        store::saveSettings();
         store::recordBest(1, {3, 10, 1000});
         EXPECT_EQ("not a directory", storetest::readFile(home / "blocked"));
         EXPECT_EQ(3, store::levelBests().at(1).stars);

@@ -1,11 +1,11 @@
-// Helpers shared by the store tests: temporary directories, file bytes and
-// child processes. The store and the directory caches are once-per-process
-// state, so every test that loads or writes through them runs in a forked
-// child with its own environment.
+// Helpers shared by the store tests. The store and the directory caches are
+// once-per-process state, so every test that loads or writes through them
+// runs in a forked child with its own environment.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +13,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -35,9 +36,6 @@ public:
         std::error_code ec;
         if (!path_.empty()) std::filesystem::remove_all(path_, ec);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
@@ -45,8 +43,7 @@ private:
     std::string path_;
 };
 
-// Keeps the test process itself away from the real home, whatever a test
-// might call by mistake.
+// Keeps the test process itself away from the real home.
 inline bool guardHome() {
     static TempDir home;
     ::setenv("HOME", home.path().c_str(), 1);
@@ -65,10 +62,8 @@ inline std::string readFile(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-inline bool writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    return static_cast<bool>(out);
+inline void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline bool exists(const std::string& path) {
@@ -76,23 +71,37 @@ inline bool exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
-// Makes `dir` the home and data home of this process; the game's data
-// directory becomes dir + "/data/Zelvane".
+// Every entry of a directory, symlinks and directories included, sorted.
+inline std::vector<std::string> entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+inline unsigned mode(const std::string& path) {
+    return static_cast<unsigned>(std::filesystem::status(path).permissions());
+}
+
+// Makes `dir` the home of this process; the game's data directory becomes
+// dir + "/data/Zelvane", and standard error goes to dir + "/stderr.txt".
 inline std::string useHome(const std::string& dir) {
     ::setenv("HOME", dir.c_str(), 1);
     ::setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     const std::string data = dir + "/data/Zelvane";
     std::filesystem::create_directories(data);
+    std::fflush(stderr);
+    const int fd = ::open((dir + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(fd, 2);
+    ::close(fd);
     return data;
 }
 
-// Sends this process's standard error into `path` from now on.
-inline void captureStderr(const std::string& path) {
+// What the child wrote to standard error so far, for a data directory set up by useHome().
+inline std::string stderrText(const std::string& data) {
     std::fflush(stderr);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(fd, 2);
-    ::close(fd);
+    return readFile(data + "/../../stderr.txt");
 }
 
 // The parsed plain text of a sealed file; Null when it does not open.
@@ -125,28 +134,19 @@ inline int runInChild(const std::function<void()>& body) {
 
 // Loads the store in a child whose home is `home` and whose data directory
 // already holds `bytes` as the file `name` (none when `name` is empty), then
-// runs `body` with the data directory. Standard error goes to a file that
-// stderrText() reads back.
+// runs `body` with the data directory.
 inline void withStore(const std::string& home, const std::string& name, const std::string& bytes,
                       const std::function<void(const std::string& data)>& body) {
     EXPECT_IN_CHILD([&] {
         const std::string data = useHome(home);
         if (!name.empty()) writeFile(data + "/" + name, bytes);
-        captureStderr(home + "/stderr.txt");
         store::init();
         body(data);
     });
 }
 inline void withStore(const std::string& name, const std::string& bytes,
                       const std::function<void(const std::string& data)>& body) {
-    TempDir home;
-    withStore(home.path(), name, bytes, body);
-}
-
-// What the child wrote to standard error so far, for a data directory set up by useHome().
-inline std::string stderrText(const std::string& data) {
-    std::fflush(stderr);
-    return readFile(data + "/../../stderr.txt");
+    withStore(TempDir().path(), name, bytes, body);
 }
 
 }  // namespace storetest
