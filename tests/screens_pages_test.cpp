@@ -144,16 +144,6 @@ TEST_F(PagesTest, GalleryWithoutWinsShowsOnlyItsNotice) {
     EXPECT_TRUE(cardShown(h, 0, 45));
 }
 
-TEST_F(PagesTest, GalleryLevelHundredOpensTheLastRangeAndTenWinsFillTheGrid) {
-    Harness h(1280, 720);
-    for (int level = 91; level <= 100; ++level) addSolve(level);
-    open(h, ScreenKind::Gallery);
-    h.capture();
-    EXPECT_TRUE(chipSelected(h, 9));
-    for (int i = 0; i < 10; ++i) EXPECT_TRUE(cardShown(h, i, 91 + i)) << "card " << i;
-    EXPECT_LE(galleryCard(h, 9).bottom(), h.h() - h.s(34) + 0.5);
-}
-
 TEST_F(PagesTest, GalleryCardWithoutFinalPositionShowsTheStartingPosition) {
     auto boardPixels = [](const std::string& fen) {
         store::resetProgress();
