@@ -443,33 +443,17 @@ TEST_F(NavigationTest, SettingsSwitchSliderAndDialogFromTheKeyboard) {
 
 // ---- solved ------------------------------------------------------------------------
 
-struct SolvedLayout {
-    ui::Rect panel;
-    double textBottom = 0;  // below the last text line
-};
-
-// Wide windows put the panel right of the board, tall ones below it.
-SolvedLayout solvedLayout(const Harness& h, bool won) {
-    SolvedLayout l;
-    const double pad = h.s(16);
-    if (h.w() * 100 > h.h() * 115) {
-        l.panel = {0.48 * h.w(), pad, 0.48 * h.w(), h.h() - 2 * pad};
-    } else {
-        const double below = pad + 0.42 * h.h() + h.s(8);
-        l.panel = {pad, below, h.w() - 2 * pad, h.h() - below - pad};
-    }
-    double y = l.panel.y + h.s(10) + 1.5 * std::round(std::min(h.s(34), 0.12 * l.panel.h)) + h.s(24);
-    if (won) y += h.s(44);
-    l.textBottom = y + h.s(22) + h.s(22) + h.s(30);
-    return l;
-}
-
+// The result's buttons: wide windows put the panel right of the board, tall ones below it.
 ui::Rect solvedButton(const Harness& h, bool won, int count, int idx) {
-    const SolvedLayout l = solvedLayout(h, won);
+    const double pad = h.s(16), below = pad + 0.42 * h.h() + h.s(8);
+    const ui::Rect panel = h.w() * 100 > h.h() * 115 ? ui::Rect{0.48 * h.w(), pad, 0.48 * h.w(), h.h() - 2 * pad}
+                                                     : ui::Rect{pad, below, h.w() - 2 * pad, h.h() - below - pad};
+    const double textBottom = panel.y + h.s(10) + 1.5 * std::round(std::min(h.s(34), 0.12 * panel.h)) + h.s(24) +
+                              (won ? h.s(44) : 0) + h.s(22) + h.s(22) + h.s(30);
     const double step = h.s(42) + h.s(10);
-    const double bw = std::min(l.panel.w - h.s(20), h.s(300));
-    const double y = std::max(std::min(l.panel.bottom() - count * step - h.s(4), l.textBottom + h.s(28)), l.textBottom);
-    return {l.panel.cx() - bw / 2, y + idx * step, bw, h.s(42)};
+    const double bw = std::min(panel.w - h.s(20), h.s(300));
+    const double y = std::max(std::min(panel.bottom() - count * step - h.s(4), textBottom + h.s(28)), textBottom);
+    return {panel.cx() - bw / 2, y + idx * step, bw, h.s(42)};
 }
 
 ui::GameState solvedState(int level, ui::Outcome outcome) {
