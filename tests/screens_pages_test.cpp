@@ -1,6 +1,6 @@
-// The gallery, settings, about and licences screens driven through the real
-// frame loop: scripted clicks, drags, wheel notches and keys, with the
-// composed frames read back as pixels.
+// The gallery, settings and about screens driven through the real frame
+// loop: scripted clicks, drags and keys, with the composed frames read back
+// as pixels.
 #include "core/chess.h"
 #include "core/levels.h"
 #include "platform/audio.h"
@@ -249,37 +249,6 @@ TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
     EXPECT_TRUE(store::settings().flipBoard);
     EXPECT_NEAR(store::settings().musicVolume, 0.4, 1e-9);
     EXPECT_EQ(topKind(), ScreenKind::Settings);
-}
-
-// ---- licences ------------------------------------------------------------------
-
-TEST_F(PagesTest, LicencesScrollToTheirEndAndStopThere) {
-    Harness h(1280, 720);
-    open(h, ScreenKind::Licenses);
-    // At the end the last row's name sits 162 above the bottom edge: 24 rows of
-    // 92, 50 of introduction and 84 of closing note and margin.
-    const ui::Rect lastName{h.w() / 2 - 60, h.h() - 162 - 7, 120, 14};
-    const ui::Rect note{h.w() / 2 - 250, h.h() - 52 - 14, 500, 28};
-    h.capture();
-    EXPECT_LT(h.countNear(lastName, kDarkText, 30), 10);
-
-    for (int i = 0; i < 6; ++i) h.wheel(h.w() / 2, 400, -10);
-    h.capture();
-    const int atEnd = h.countNear(lastName, kDarkText, 30);
-    EXPECT_GT(atEnd, 40);
-    EXPECT_GT(h.countNear(note, kMutedText, 20), 60);
-
-    h.wheel(h.w() / 2, 400, -5);
-    h.capture();
-    EXPECT_EQ(h.countNear(lastName, kDarkText, 30), atEnd) << "the offset is clamped at the end";
-
-    // Back to the top with a drag downwards.
-    h.press(h.w() / 2, 200);
-    for (int i = 1; i <= 20; ++i) h.dragTo(h.w() / 2, 200 + 100.0 * i);
-    h.release();
-    h.capture();
-    EXPECT_LT(h.countNear(lastName, kDarkText, 30), 10);
-    EXPECT_EQ(topKind(), ScreenKind::Licenses) << "the release ending a drag is no click";
 }
 
 }  // namespace

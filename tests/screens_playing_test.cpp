@@ -507,18 +507,11 @@ TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherEvenDuringItsSl
 TEST_F(PlayingScreenTest, UndoInAResumedGameEndingOnThePlayersOwnMoveTakesBackOne) {
     Harness h(1280, 720, kStep);
     // A save whose last entry is the player's own move while the player is to move.
-    chess::Board b = chess::Board::startPosition();
-    std::vector<store::HistoryEntry> history;
-    const char* line[] = {"e2", "e4", "e7", "e5", "g1", "f3"};
-    for (int i = 0; i < 6; i += 2) {
-        const chess::Sq from = chess::squareFromName(line[i]);
-        const chess::Sq to = chess::squareFromName(line[i + 1]);
-        const chess::Piece moved = b.at(from);
-        b.makeMove(from, to);
-        history.push_back({b.fen(), chess::notationFor(moved, from, to, false).text, chess::kindOf(moved),
-                           chess::isWhite(moved)});
-    }
-    std::string fen = b.fen();
+    const auto after = [](std::vector<std::string> moves) { return chess::replayLine("", moves).final.fen(); };
+    const std::vector<store::HistoryEntry> history = {{after({"e2e4"}), "e2\u2013e4", 'P', true},
+                                                      {after({"e2e4", "e7e5"}), "e7\u2013e5", 'P', false},
+                                                      {after({"e2e4", "e7e5", "g1f3"}), "Ng1\u2013f3", 'N', true}};
+    std::string fen = history.back().fen;
     fen.replace(fen.find(" b "), 3, " w ");
     savePosition(52, fen, 2, history, 30000);
     open(h, 52, true, 0);
