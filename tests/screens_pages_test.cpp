@@ -1,6 +1,6 @@
-// The gallery, settings, about and licences screens driven through the real
-// frame loop: scripted clicks, drags, wheel notches and keys, with the
-// composed frames read back as pixels.
+// The gallery, settings and about screens driven through the real frame
+// loop: scripted clicks, drags and keys, with the composed frames read back
+// as pixels.
 #include "core/chess.h"
 #include "core/levels.h"
 #include "platform/audio.h"
@@ -129,31 +129,6 @@ TEST_F(PagesTest, GalleryOpensOnTheRangeOfTheHighestSolveAndPagesByChips) {
     EXPECT_GT(h.countNear(ui::Rect{h.w() / 2 - 150, midY - 10, 300, 20}, kMutedText, 12), 30);
 }
 
-TEST_F(PagesTest, GalleryWithoutWinsShowsOnlyItsNotice) {
-    Harness h(1280, 720);
-    open(h, ScreenKind::Gallery);
-    h.capture();
-    for (int p : {0, 5, 9}) EXPECT_FALSE(chipSelected(h, p));
-    EXPECT_GT(h.countNear(ui::Rect{h.w() / 2 - 150, h.h() / 2 - 20, 300, 40}, kMutedText, 12), 30);
-    // A click where chip 0 would be picks no page: the first win recorded
-    // while the screen is open still chooses the range it opens on.
-    h.click(pageChip(h, headerH(h), 0));
-    addSolve(45);
-    h.capture();
-    EXPECT_TRUE(chipSelected(h, 4));
-    EXPECT_TRUE(cardShown(h, 0, 45));
-}
-
-TEST_F(PagesTest, GalleryLevelHundredOpensTheLastRangeAndTenWinsFillTheGrid) {
-    Harness h(1280, 720);
-    for (int level = 91; level <= 100; ++level) addSolve(level);
-    open(h, ScreenKind::Gallery);
-    h.capture();
-    EXPECT_TRUE(chipSelected(h, 9));
-    for (int i = 0; i < 10; ++i) EXPECT_TRUE(cardShown(h, i, 91 + i)) << "card " << i;
-    EXPECT_LE(galleryCard(h, 9).bottom(), h.h() - h.s(34) + 0.5);
-}
-
 TEST_F(PagesTest, GalleryCardWithoutFinalPositionShowsTheStartingPosition) {
     auto boardPixels = [](const std::string& fen) {
         store::resetProgress();
@@ -173,9 +148,7 @@ TEST_F(PagesTest, GalleryCardWithoutFinalPositionShowsTheStartingPosition) {
 
 // The settings column at 1280 x 720: 620 wide and centred, content from y = 66.
 constexpr double kColumnX = 330, kColumnW = 620;
-constexpr double kFlipToggleX = kColumnX + kColumnW - 30, kFlipToggleY = 96 + 19;
 constexpr double kMusicSliderY = 244 + 11, kLanguageGridY = 364, kResetButtonY = 590;
-const ui::Rect kResetButton{kColumnX, kResetButtonY, 260, 34};
 
 ui::Rect languageCell(int i) { return {kColumnX + (i % 5) * 118, kLanguageGridY + (i / 5) * 36, 112, 30}; }
 
@@ -252,36 +225,6 @@ TEST_F(PagesTest, SettingsVolumeFollowsTheDragAndIsSavedOnlyOnRelease) {
     EXPECT_EQ(0.25, storedJson("settings.dat")["musicVolume"].asNumber(0));
 }
 
-TEST_F(PagesTest, SettingsDialogBlocksEscapeAndEverythingBehindIt) {
-    Harness h(1280, 720);
-    open(h, ScreenKind::Settings);
-    h.click(kResetButton);
-    h.key(SDLK_ESCAPE);
-    EXPECT_EQ(topKind(), ScreenKind::Settings) << "Escape only closes the dialog";
-    EXPECT_EQ(game().depth(), 2);
-    h.key(SDLK_ESCAPE);
-    EXPECT_EQ(topKind(), ScreenKind::Menu);
-
-    // A click outside the panel cancels; the toggle under it stays as it was.
-    open(h, ScreenKind::Settings);
-    h.click(kResetButton);
-    h.click(kFlipToggleX, kFlipToggleY);
-    EXPECT_FALSE(store::settings().flipBoard);
-    EXPECT_EQ(topKind(), ScreenKind::Settings);
-    h.click(kResetButton);
-    h.click(ui::backButtonRect(h.ctx()));
-    EXPECT_EQ(topKind(), ScreenKind::Settings) << "the back click only cancelled the dialog";
-    EXPECT_FALSE(store::settings().flipBoard);
-
-    // Without the dialog the toggle flips and is saved at once.
-    h.click(kFlipToggleX, kFlipToggleY);
-    EXPECT_TRUE(store::settings().flipBoard);
-    EXPECT_TRUE(storedJson("settings.dat")["flipBoard"].asBool(false));
-    EXPECT_TRUE(store::settings().showLegalMoves);
-    h.click(ui::backButtonRect(h.ctx()));
-    EXPECT_EQ(topKind(), ScreenKind::Menu);
-}
-
 TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
     Harness h(1280, 720);
     addSolve(5);
@@ -306,37 +249,6 @@ TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
     EXPECT_TRUE(store::settings().flipBoard);
     EXPECT_NEAR(store::settings().musicVolume, 0.4, 1e-9);
     EXPECT_EQ(topKind(), ScreenKind::Settings);
-}
-
-// ---- licences ------------------------------------------------------------------
-
-TEST_F(PagesTest, LicencesScrollToTheirEndAndStopThere) {
-    Harness h(1280, 720);
-    open(h, ScreenKind::Licenses);
-    // At the end the last row's name sits 162 above the bottom edge: 24 rows of
-    // 92, 50 of introduction and 84 of closing note and margin.
-    const ui::Rect lastName{h.w() / 2 - 60, h.h() - 162 - 7, 120, 14};
-    const ui::Rect note{h.w() / 2 - 250, h.h() - 52 - 14, 500, 28};
-    h.capture();
-    EXPECT_LT(h.countNear(lastName, kDarkText, 30), 10);
-
-    for (int i = 0; i < 6; ++i) h.wheel(h.w() / 2, 400, -10);
-    h.capture();
-    const int atEnd = h.countNear(lastName, kDarkText, 30);
-    EXPECT_GT(atEnd, 40);
-    EXPECT_GT(h.countNear(note, kMutedText, 20), 60);
-
-    h.wheel(h.w() / 2, 400, -5);
-    h.capture();
-    EXPECT_EQ(h.countNear(lastName, kDarkText, 30), atEnd) << "the offset is clamped at the end";
-
-    // Back to the top with a drag downwards.
-    h.press(h.w() / 2, 200);
-    for (int i = 1; i <= 20; ++i) h.dragTo(h.w() / 2, 200 + 100.0 * i);
-    h.release();
-    h.capture();
-    EXPECT_LT(h.countNear(lastName, kDarkText, 30), 10);
-    EXPECT_EQ(topKind(), ScreenKind::Licenses) << "the release ending a drag is no click";
 }
 
 }  // namespace
