@@ -162,6 +162,8 @@ void ReplayScreen::update(Ctx& ctx) {
         if (key == SDLK_RIGHT) go(Step::Forward);
         if (key == SDLK_END) go(Step::End);
     }
+    // The arrows step through the game here, so they do not also move the focus.
+    for (int key : {SDLK_HOME, SDLK_LEFT, SDLK_RIGHT, SDLK_END}) ctx.in.takeKey(key);
 
     const double headerH = ctx.s(ctx.compact() ? 52 : 60);
     const double pad = ctx.s(16);
