@@ -161,8 +161,9 @@ TEST(Castling, OfferedWhenAllowed) {
     for (const auto& c : cases) {
         Board b = Board::fromFen(c.fen);
         const chess::Sq king = b.kingSquare(b.turn);
+        const chess::MoveMap moves = b.getMoves();  // kept alive: from() points into it
         std::vector<int> castles;
-        for (int t : b.getMoves().from(king)) {
+        for (int t : moves.from(king)) {
             if (t == king - 2 || t == king + 2) castles.push_back(t);
         }
         EXPECT_EQ(castles, c.castles) << c.why;
