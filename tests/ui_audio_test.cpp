@@ -60,6 +60,23 @@ TEST(AudioMoveSound, EveryPieceHasItsSoundBySideAndCapture) {
     }
 }
 
+// A mate outranks a check, a check a promotion, a promotion a castle; anything else drops.
+TEST(AudioMoveSound, SpecialMovesHaveTheirOwnSoundInOrder) {
+    using enum Sfx;
+    const struct {
+        audio::MoveFacts facts;
+        Sfx sound;
+    } cases[] = {
+        {{'Q', true, true, true, true, true, false}, Success},
+        {{'P', false, true, false, true, true, false}, Pickup},
+        {{'P', true, false, false, false, true, false}, Star2},
+        {{'K', false, true, false, false, false, true}, Drop13},
+        {{'N', true, false, false, false, false, false}, Pickup},
+        {{'R', false, true, false, false, false, false}, Drop6},
+    };
+    for (const auto& c : cases) EXPECT_EQ(audio::forPlayedMove(c.facts), c.sound) << c.facts.piece;
+}
+
 TEST(AudioWithoutDevice, NothingIsQueuedAndVolumesAreClampedAndRemembered) {
     ASSERT_FALSE(audio::ready());
     audio::playWinFanfare();

@@ -210,6 +210,14 @@ Sfx forMove(char piece, bool capture, bool byPlayer) {
     return byPlayer ? kPlayerMove[index] : kEnemyMove[index];
 }
 
+Sfx forPlayedMove(const MoveFacts& m) {
+    if (m.mate) return Sfx::Success;
+    if (m.check) return Sfx::Pickup;
+    if (m.promoted) return Sfx::Star2;
+    if (m.castled) return Sfx::Drop13;
+    return forMove(m.piece, m.capture, m.byPlayer);
+}
+
 bool ready() { return st().ready; }
 bool enabled() { return st().enabled; }
 double musicVolume() { return st().musicVolume; }

@@ -76,6 +76,21 @@ void playLoseSound();
 // counts as a pawn), capture and byPlayer choose the table.
 Sfx forMove(char piece, bool capture, bool byPlayer);
 
+// What a played move is, as far as its sound is concerned.
+struct MoveFacts {
+    char piece = 0;  // the mover's FEN letter, upper case
+    bool capture = false;
+    bool byPlayer = false;
+    bool mate = false;
+    bool check = false;
+    bool promoted = false;
+    bool castled = false;
+};
+
+// The sound of a played move: a mate, a check, a promotion and a castle have
+// their own, in that order; any other move drops by piece and capture.
+Sfx forPlayedMove(const MoveFacts& m);
+
 // Moves the entries of pending that are due at tick count now (signed 32-bit
 // difference, so the wrap of the counter is harmless) into the result, keeping
 // the order of both lists.

@@ -83,7 +83,7 @@ void startLevel(int level) {
     GameState game;
     game.kind = ScreenKind::Playing;
     game.level = level;
-    game.seed = static_cast<std::uint32_t>(store::nowMs()) & 0x7FFFFFFFu;
+    game.seed = freshGameSeed();
     Game::instance().push(game);
 }
 

@@ -69,16 +69,13 @@ std::vector<Entry> entriesFor(const Progress& p) {
 
 const Entry kQuit{"menu.quit", 'p', 0.5, ScreenKind::Menu, false};
 
-// A new game's seed only identifies its saved game.
-std::uint32_t freshSeed() { return static_cast<std::uint32_t>(store::nowMs()) & 0x7FFFFFFFu; }
-
 GameState stateFor(const Entry& entry, const Progress& p) {
     GameState state;
     state.kind = entry.target;
     if (entry.target != ScreenKind::Playing) return state;
     state.level = p.continueLevel;
     state.resume = p.save.valid;
-    state.seed = p.save.valid ? p.save.seed : freshSeed();
+    state.seed = p.save.valid ? p.save.seed : freshGameSeed();
     return state;
 }
 

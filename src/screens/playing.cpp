@@ -348,17 +348,15 @@ void PlayingScreen::persist() {
 }
 
 void PlayingScreen::playMoveSound(chess::Piece moved, bool captured, bool castled, bool promoted, bool byPlayer) {
-    if (board_.checkMate) {
-        audio::play(audio::Sfx::Success);
-    } else if (check_) {
-        audio::play(audio::Sfx::Pickup);
-    } else if (promoted) {
-        audio::play(audio::Sfx::Star2);
-    } else if (castled) {
-        audio::play(audio::Sfx::Drop13);
-    } else {
-        audio::play(audio::forMove(chess::kindOf(moved), captured, byPlayer));
-    }
+    audio::MoveFacts facts;
+    facts.piece = chess::kindOf(moved);
+    facts.capture = captured;
+    facts.byPlayer = byPlayer;
+    facts.mate = board_.checkMate;
+    facts.check = check_;
+    facts.promoted = promoted;
+    facts.castled = castled;
+    audio::play(audio::forPlayedMove(facts));
 }
 
 void PlayingScreen::applyMove(chess::Sq from, chess::Sq to, bool byPlayer) {

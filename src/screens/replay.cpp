@@ -133,18 +133,15 @@ void ReplayScreen::playMoveSound() const {
     const chess::Piece moved = before.at(m.from);
     const bool pawn = chess::kindOf(moved) == 'P';
     const bool captured = before.at(m.to) != 0 || (pawn && m.to == before.enPassant);
-    const bool byPlayer = chess::isWhite(moved) == playerWhite_;
-    if (after.checkMate) {
-        audio::play(audio::Sfx::Success);
-    } else if (after.playingPlayerInCheck()) {
-        audio::play(audio::Sfx::Pickup);
-    } else if (pawn && chess::kindOf(after.at(m.to)) == 'Q') {
-        audio::play(audio::Sfx::Star2);
-    } else if (chess::kindOf(moved) == 'K' && std::abs(m.from % 8 - m.to % 8) == 2) {
-        audio::play(audio::Sfx::Drop13);
-    } else {
-        audio::play(audio::forMove(chess::kindOf(moved), captured, byPlayer));
-    }
+    audio::MoveFacts facts;
+    facts.piece = chess::kindOf(moved);
+    facts.capture = captured;
+    facts.byPlayer = chess::isWhite(moved) == playerWhite_;
+    facts.mate = after.checkMate;
+    facts.check = after.playingPlayerInCheck();
+    facts.promoted = pawn && chess::kindOf(after.at(m.to)) == 'Q';
+    facts.castled = chess::kindOf(moved) == 'K' && std::abs(m.from % 8 - m.to % 8) == 2;
+    audio::play(audio::forPlayedMove(facts));
 }
 
 void ReplayScreen::update(Ctx& ctx) {

@@ -189,7 +189,7 @@ void SolvedScreen::startLevel(int level) {
     GameState next;
     next.kind = ScreenKind::Playing;
     next.level = level;
-    next.seed = static_cast<std::uint32_t>(store::nowMs()) & 0x7FFFFFFFu;
+    next.seed = freshGameSeed();
     Game::instance().replace(next);
 }
 

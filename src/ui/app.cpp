@@ -5,6 +5,7 @@
 
 #include <SDL_keycode.h>
 
+#include "core/storage.h"
 #include "platform/crash.h"
 
 namespace ui {
@@ -109,6 +110,8 @@ void Ctx::endFocusFrame() {
         if (step != 0) focus.current = (focus.current - 1 + step + n) % n + 1;
     }
 }
+
+std::uint32_t freshGameSeed() { return static_cast<std::uint32_t>(store::nowMs()) & 0x7FFFFFFFu; }
 
 double layoutScale(double w, double h) { return std::clamp(std::min(w / 1280.0, h / 720.0), 0.72, 2.0); }
 

@@ -98,6 +98,9 @@ struct Ctx {
     void endFocusFrame();
 };
 
+// A new game's seed, which only names its saved game: the clock's low 31 bits.
+std::uint32_t freshGameSeed();
+
 // The layout scale for a window of w x h: fits 1280 x 720, kept within 0.72..2.0.
 double layoutScale(double w, double h);
 
