@@ -2,14 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "core/chess.h"
 
 using chess::Board;
 
 namespace {
-
-const std::string kEmpty = "8/8/8/8/8/8/8/8 w - - 0 1";
 
 // Whatever cannot be read keeps its default, and nothing lands off the board.
 TEST(Fen, ReadAndWrittenBack) {
@@ -23,8 +22,8 @@ TEST(Fen, ReadAndWrittenBack) {
         {"kkkkkkkkkkkk/8/8/8/8/8/8/8 w - - 0 1", "kkkkkkkk/8/8/8/8/8/8/8 w - - 0 1"},
         {"9/8/8/8/8/8/8/8 w - - 0 1", "97/8/8/8/8/8/8/8 w - - 0 1"},  // '9' is kept as an odd piece
         {"r3k2r/8/3pP3/8/8/8/8/R3K2R b Qk d6 0 1", "r3k2r/8/3pP3/8/8/8/8/R3K2R b Qk d6 0 1"},
-        {"", kEmpty},
-        {std::string(10000, '8'), kEmpty},
+        {"", "8/8/8/8/8/8/8/8 w - - 0 1"},
+        {std::string(10000, '8'), "8/8/8/8/8/8/8/8 w - - 0 1"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(Board::fromFen(in).fen(), out) << in.substr(0, 60);
 }
@@ -53,21 +52,15 @@ TEST(Mirror, SeenFromTheOtherSide) {
 }
 
 TEST(Notation, FromToWithCaptureSign) {
-    const struct {
-        chess::Piece moved;
-        chess::Sq from, to;
-        bool captured;
-        char kind;
-        const char* text;
-    } cases[] = {
+    const std::tuple<chess::Piece, chess::Sq, chess::Sq, bool, char, const char*> cases[] = {
         {'P', 12, 28, false, 0, "e2\u2013e4"}, {'N', 21, 36, true, 'N', "f3\u00D7e5"},
         {'p', 52, 36, false, 0, "e7\u2013e5"}, {'Q', 3, 59, true, 'Q', "d1\u00D7d8"},
         {'k', 60, 62, false, 'K', "e8\u2013g8"},
     };
-    for (const auto& c : cases) {
-        const chess::Notation n = chess::notationFor(c.moved, c.from, c.to, c.captured);
-        EXPECT_EQ(n.pieceKind, c.kind) << c.text;
-        EXPECT_EQ(n.text, c.text);
+    for (const auto& [moved, from, to, captured, kind, text] : cases) {
+        const chess::Notation n = chess::notationFor(moved, from, to, captured);
+        EXPECT_EQ(n.pieceKind, kind) << text;
+        EXPECT_EQ(n.text, text);
     }
 }
 
