@@ -19,6 +19,11 @@
 
 namespace {
 
+using i18n_data::Catalog;
+using i18n_data::kCatalogs;
+using i18n_data::kEntries_en;
+using i18n_data::kEntryCount;
+
 const char* const kLocaleVars[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
 using LocaleVars = std::array<const char*, 4>;  // in kLocaleVars order; nullptr: unset
 
@@ -102,8 +107,8 @@ TEST_F(I18nLookup, ParametersFillPlaceholdersInTheOrderGiven) {
 
 TEST(I18nUtf8, EncodesAndDecodesEveryLengthAtItsLimitsAndRejectsMalformedSequences) {
     const std::pair<const char*, char32_t> cases[] = {
-        {"\x7F", 0x7F},          {"\xC2\x80", 0x80},       {"\xDF\xBF", 0x7FF},           {"\xE0\xA0\x80", 0x800},
-        {"\xEF\xBF\xBF", 0xFFFF}, {"\xF0\x90\x80\x80", 0x10000}, {"\xF4\x8F\xBF\xBF", 0x10FFFF}};
+        {"\x7F", 0x7F}, {"\xC2\x80", 0x80}, {"\xDF\xBF", 0x7FF}, {"\xE0\xA0\x80", 0x800}, {"\xEF\xBF\xBF", 0xFFFF},
+        {"\xF0\x90\x80\x80", 0x10000}, {"\xF4\x8F\xBF\xBF", 0x10FFFF}};
     for (const auto& [bytes, cp] : cases) {
         EXPECT_EQ(i18n::encodeUtf8(cp), bytes) << std::hex << unsigned(cp);
         std::vector<char32_t> cps = {U'a'};
@@ -116,11 +121,6 @@ TEST(I18nUtf8, EncodesAndDecodesEveryLengthAtItsLimitsAndRejectsMalformedSequenc
         EXPECT_FALSE(i18n::decodeUtf8(bad, cps)) << ::testing::PrintToString(std::string(bad));
     }
 }
-
-using i18n_data::Catalog;
-using i18n_data::kCatalogs;
-using i18n_data::kEntries_en;
-using i18n_data::kEntryCount;
 
 std::vector<char32_t> codePoints(const char* text) {
     std::vector<char32_t> cps;
