@@ -147,6 +147,23 @@ TEST(MakeMove, PlaysTheMoveWithItsSideEffects) {
     }
 }
 
+// tryMove plays only a legal move. With more movable pieces than asked,
+// getMoves skips the legality test: the pinned rook's sideways moves stay.
+TEST(MakeMove, TryMoveAndTheSkippedLegalityTest) {
+    Board b = Board::startPosition();
+    EXPECT_FALSE(b.tryMove(12, 36));
+    EXPECT_FALSE(b.tryMove(-1, 20));
+    EXPECT_EQ(b.fen(), kStartFen);
+    EXPECT_TRUE(b.tryMove(12, 28));
+    const std::tuple<const char*, int, int> cases[] = {
+        {"4r2k/8/8/8/8/8/4R3/4K3 w - - 0 1", 5, 10},
+        {"4r2k/8/8/8/8/8/PPPPR3/4K3 w - - 0 1", 5, 20},
+        {"4r2k/8/8/8/8/8/PPPPR3/4K3 w - - 0 1", 0, 17},
+    };
+    for (const auto& [fen, skipAbove, count] : cases)
+        EXPECT_EQ(Board::fromFen(fen).getMoves(skipAbove).count(), count) << fen;
+}
+
 // White to move: Black's bishop could take the knight on c3 and the rook the
 // a2 pawn; the king on g1 is not attackable by a legal move.
 TEST(Threats, PiecesTheOpponentCouldTake) {
