@@ -54,24 +54,8 @@ TEST_F(GameBinary, TerminationSignalEndsTheLoopAndSavesTheSettings) {
     }
 }
 
-TEST_F(GameBinary, SecondSignalExitsAtOnce) {
-    Child game;
-    ASSERT_TRUE(game.start({}, env()));
-    ASSERT_TRUE(game.waitForOutput("[fenster] Schirm ", 20)) << game.out() << game.err();
-    // Held still, both signals arrive together when it goes on: whichever the
-    // kernel delivers first sets the flag, the other one finds it set.
-    game.signal(SIGSTOP);
-    game.signal(SIGTERM);
-    game.signal(SIGINT);
-    game.signal(SIGCONT);
-    const int status = game.wait(20);
-    EXPECT_TRUE(status == 128 + SIGTERM || status == 128 + SIGINT) << status;
-    EXPECT_EQ(game.out().find("[fenster] sichere"), std::string::npos) << "no orderly shutdown";
-}
-
 // Two copies on one data directory would overwrite each other's progress: the
-// second is refused (a demonstration may still look on, read-only), and a
-// first copy killed outright does not block the next start.
+// second is refused, and a first copy that died does not block the next start.
 TEST_F(GameBinary, ASecondCopyIsRefusedUntilTheFirstIsGone) {
     std::filesystem::create_directories(home_.path + "/data/Zelvane");
     std::ofstream(savesFile(), std::ios::binary) << platform::saveEncrypt(R"({"unlocked_level":7})");
@@ -86,16 +70,13 @@ TEST_F(GameBinary, ASecondCopyIsRefusedUntilTheFirstIsGone) {
     EXPECT_NE(second.err().find("[start] Orlavan's Chess l\xC3\xA4uft schon mit "), std::string::npos) << second.err();
     EXPECT_EQ(second.out().find("[video]"), std::string::npos) << "no window of its own";
 
-    auto environment = env();
-    environment.push_back("ZELVANE_SOLVES=5");
-    Child demo;
-    ASSERT_TRUE(demo.start({}, environment));
-    ASSERT_TRUE(demo.waitForOutput("[fenster] Schirm ", 20)) << demo.out() << demo.err();
-    demo.signal(SIGTERM);
-    EXPECT_EQ(demo.wait(20), 0);
-
-    first.signal(SIGKILL);
-    EXPECT_EQ(first.wait(20), 128 + SIGKILL);
+    // A second termination signal ends a game at once, without an orderly shutdown.
+    // Held still, both arrive together when it goes on: whichever the kernel
+    // delivers first sets the flag, the other one finds it set.
+    for (int sig : {SIGSTOP, SIGTERM, SIGINT, SIGCONT}) first.signal(sig);
+    const int status = first.wait(20);
+    EXPECT_TRUE(status == 128 + SIGTERM || status == 128 + SIGINT) << status;
+    EXPECT_EQ(first.out().find("[fenster] sichere"), std::string::npos) << "no orderly shutdown";
     Child third;
     ASSERT_TRUE(third.start({}, env()));
     ASSERT_TRUE(third.waitForOutput("[fenster] Schirm ", 20)) << third.out() << third.err();

