@@ -1,7 +1,7 @@
 // The frame loop driven frame by frame with scripted events, clock and pointer.
 #include <cairo.h>
 
-#include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/app.h"
@@ -10,35 +10,23 @@
 
 namespace {
 
-using shelltest::HeadlessWindow;
+using FrameLoopTest = shelltest::HeadlessWindow;
 
-class FrameLoopTest : public HeadlessWindow {
-protected:
-    void SetUp() override {
-        HeadlessWindow::SetUp();
-        ui::Game::instance().resetTo(ui::GameState{});
-    }
-};
-
+// Input lives for one frame. A release at most 0.3 s after the one before is a
+// double click, but the first release after start never is.
 TEST_F(FrameLoopTest, DoubleClickNeedsTwoReleasesWithinThreeTenths) {
     auto& loop = startLoop();
-    pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
-    frameAt(0.05);
-    EXPECT_TRUE(loop.ctx().in.released);
-    EXPECT_FALSE(loop.ctx().in.doubleClick) << "the first release after start never counts";
-
-    pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
-    frameAt(0.30);
-    EXPECT_TRUE(loop.ctx().in.doubleClick);
-
-    pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
-    frameAt(0.65);
-    EXPECT_TRUE(loop.ctx().in.released && !loop.ctx().in.doubleClick);
-
-    frameAt(0.70);
-    EXPECT_FALSE(loop.ctx().in.released) << "input lives for one frame only";
+    for (auto [t, release, doubleClick] :
+         {std::tuple{0.05, true, false}, {0.30, true, true}, {0.65, true, false}, {0.70, false, false}}) {
+        if (release) pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+        frameAt(t);
+        EXPECT_EQ(loop.ctx().in.released, release) << t;
+        EXPECT_EQ(loop.ctx().in.doubleClick, doubleClick) << t;
+    }
 }
 
+// A press and its release in one frame are both seen; the held buttons and
+// modifiers come from the sample taken after the events.
 TEST_F(FrameLoopTest, PressAndReleaseInOneFrameAndSampledButtons) {
     auto& loop = startLoop();
     pointer_ = {100, 50, true, true, true, false};
@@ -48,11 +36,8 @@ TEST_F(FrameLoopTest, PressAndReleaseInOneFrameAndSampledButtons) {
     frameAt(0.1);
     const ui::Input& in = loop.ctx().in;
     EXPECT_TRUE(in.pressed && in.released && in.rightPressed);
-    EXPECT_TRUE(in.mouseDown && in.middleDown && in.ctrl) << "the button state comes from the sample after the events";
+    EXPECT_TRUE(in.mouseDown && in.middleDown && in.ctrl);
     EXPECT_FALSE(in.shift);
-    EXPECT_DOUBLE_EQ(in.dragDx, 100);
-    EXPECT_DOUBLE_EQ(in.dragDy, 50);
-
     pointer_ = {90, 70};
     frameAt(0.2);
     EXPECT_DOUBLE_EQ(loop.ctx().in.dragDx, -10);
@@ -82,10 +67,6 @@ TEST_F(FrameLoopTest, WheelNotchesAddUpAndKeysKeepTheirOrderAndModifiers) {
     EXPECT_TRUE(in.ctrl && in.shift);
     EXPECT_TRUE(in.hasCtrlKey(SDLK_z));
     EXPECT_FALSE(in.hasCtrlKey(SDLK_y)) << "Ctrl came with another key";
-    pushKey(SDLK_z);
-    frameAt(0.2);
-    EXPECT_FALSE(loop.ctx().in.hasCtrlKey(SDLK_z));
-    EXPECT_FALSE(loop.ctx().in.ctrl);
 }
 
 TEST_F(FrameLoopTest, CtrlQWindowCloseSignalAndScreenEndTheLoop) {
@@ -122,6 +103,8 @@ TEST_F(FrameLoopTest, F11SwitchesFullscreenInTheSameFrameAndSavesAtOnce) {
     }
 }
 
+// Moves and resizes are taken at once but saved only when more than two
+// seconds have passed since the last save.
 TEST_F(FrameLoopTest, RepeatedMovesAreSavedOnceEveryTwoSeconds) {
     startLoop();
     for (int i = 0; i < 5; ++i) {
@@ -131,14 +114,10 @@ TEST_F(FrameLoopTest, RepeatedMovesAreSavedOnceEveryTwoSeconds) {
     EXPECT_EQ(settings_.windowX, 104);
     EXPECT_EQ(settings_.windowY, 200);
     EXPECT_EQ(saves_, 0);
-    EXPECT_TRUE(loop_->geometryDirty());
-
     frameAt(2.0);
     EXPECT_EQ(saves_, 0) << "exactly two seconds is not yet more than two";
     frameAt(2.05);
     EXPECT_EQ(saves_, 1);
-    EXPECT_FALSE(loop_->geometryDirty());
-
     pushWindowEvent(SDL_WINDOWEVENT_RESIZED, 1000, 650);
     frameAt(3.0);
     EXPECT_EQ(settings_.windowW, 1000);
@@ -147,6 +126,7 @@ TEST_F(FrameLoopTest, RepeatedMovesAreSavedOnceEveryTwoSeconds) {
     EXPECT_EQ(saves_, 2);
 }
 
+// The position is only taken from a plain window; maximising counts in every state.
 TEST_F(FrameLoopTest, GeometryIsOnlyTakenInPlainWindowedState) {
     settings_.windowX = 7;
     startLoop();
@@ -156,12 +136,14 @@ TEST_F(FrameLoopTest, GeometryIsOnlyTakenInPlainWindowedState) {
     pushWindowEvent(SDL_WINDOWEVENT_MAXIMIZED);
     frameAt(0.2);
     EXPECT_EQ(settings_.windowX, 7);
-    EXPECT_TRUE(settings_.maximized) << "maximising counts in every state";
+    EXPECT_TRUE(settings_.maximized);
     pushWindowEvent(SDL_WINDOWEVENT_RESTORED);
     frameAt(0.3);
     EXPECT_FALSE(settings_.maximized);
 }
 
+// The window manager's own moves while it places the new window are not the
+// player's: they are ignored until 0.4 s after the first frame.
 TEST_F(FrameLoopTest, WindowEventsAreIgnoredUntilTheFirstPlacementHasSettled) {
     ui::WindowStart start;
     start.placePending = true;
@@ -169,49 +151,28 @@ TEST_F(FrameLoopTest, WindowEventsAreIgnoredUntilTheFirstPlacementHasSettled) {
     startLoop(start);
 
     pushWindowEvent(SDL_WINDOWEVENT_MAXIMIZED);
-    testing::internal::CaptureStdout();
     frameAt(1.0);
-    const std::string report = testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(settings_.maximized);
-    EXPECT_EQ(report.rfind("[fenster] Schirm ", 0), 0u) << report;
-    EXPECT_NE(report.find(" · Fenster 1280x720 bei "), std::string::npos) << report;
-    EXPECT_NE(report.find("gemerkt nichts (mittig)\n"), std::string::npos) << report;
     EXPECT_DOUBLE_EQ(loop_->ignoreWindowEventsUntil(), 1.4);
-
     pushWindowEvent(SDL_WINDOWEVENT_MAXIMIZED);
     pushWindowEvent(SDL_WINDOWEVENT_MOVED, 50, 60);
     frameAt(1.39);
     EXPECT_FALSE(settings_.maximized);
     EXPECT_EQ(settings_.windowX, -1);
-
     pushWindowEvent(SDL_WINDOWEVENT_MOVED, 50, 60);
-    testing::internal::CaptureStdout();
     frameAt(1.41);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "the report comes once";
     EXPECT_EQ(settings_.windowX, 50);
 }
 
-TEST_F(FrameLoopTest, FrameContextFollowsTheWindowAndCapsTheStep) {
+// The overlay is made anew for each window size, and only then; a stall in the
+// clock counts as one step of at most 0.1 s.
+TEST_F(FrameLoopTest, ContextAndOverlayFollowTheWindowAndTheStepIsCapped) {
     auto& loop = startLoop();
     frameAt(0.016);
-    EXPECT_DOUBLE_EQ(loop.ctx().h, 720);
     EXPECT_DOUBLE_EQ(loop.ctx().dt, 0.016);
-    EXPECT_DOUBLE_EQ(loop.ctx().t, 0.016);
     frameAt(3.0);
     EXPECT_DOUBLE_EQ(loop.ctx().dt, 0.1);
-
-    SDL_SetWindowSize(window_, 1024, 768);
-    frameAt(3.05);
-    EXPECT_DOUBLE_EQ(loop.ctx().w, 1024);
-    EXPECT_DOUBLE_EQ(loop.ctx().ui, 0.8);
-}
-
-TEST_F(FrameLoopTest, OverlayFollowsSizeChangesAndIsKeptOtherwise) {
-    auto& loop = startLoop();
-    for (int i = 0; i < 5; ++i) frameAt(0.1 * (i + 1));
     EXPECT_EQ(loop.overlayAllocations(), 1);
 
-    // A window resized every frame: the overlay follows each size and drawing keeps working.
     int drawn = 0;
     afterUpdate_ = [&](ui::Ctx& ctx) {
         cairo_set_source_rgb(ctx.cr, 0, 0, 1);
@@ -219,17 +180,17 @@ TEST_F(FrameLoopTest, OverlayFollowsSizeChangesAndIsKeptOtherwise) {
         cairo_fill(ctx.cr);
     };
     beforePresent_ = [&] {
-        int w = 0, h = 0;
-        SDL_GetRendererOutputSize(renderer_, &w, &h);
-        if (shelltest::pixelAt(renderer_, w - 2, h - 2) == 0x0000FF) ++drawn;
+        if (shelltest::pixelAt(renderer_, loop.ctx().w - 2, loop.ctx().h - 2) == 0x0000FF) ++drawn;
     };
-    for (int i = 0; i < 20; ++i) {
-        SDL_SetWindowSize(window_, 900 + 13 * i, 600 + 7 * i);
-        frameAt(1.0 + 0.02 * i);
-        EXPECT_DOUBLE_EQ(loop.ctx().w, 900 + 13 * i);
+    for (auto [w, h, scale] : {std::tuple{1024, 768, 0.8}, {1280, 900, 1.0}, {2560, 1440, 2.0}}) {
+        SDL_SetWindowSize(window_, w, h);
+        frameAt(loop.ctx().t + 0.02);
+        EXPECT_DOUBLE_EQ(loop.ctx().w, w);
+        EXPECT_DOUBLE_EQ(loop.ctx().h, h);
+        EXPECT_DOUBLE_EQ(loop.ctx().ui, scale);
     }
-    EXPECT_EQ(loop.overlayAllocations(), 21);
-    EXPECT_EQ(drawn, 20);
+    EXPECT_EQ(loop.overlayAllocations(), 4);
+    EXPECT_EQ(drawn, 3) << "the overlay's corner is where the window's is";
 }
 
 TEST_F(FrameLoopTest, OverlayIsCompositedOverTheRendererOutput) {
@@ -255,8 +216,9 @@ TEST_F(FrameLoopTest, OverlayIsCompositedOverTheRendererOutput) {
     EXPECT_EQ(clear, kBelow) << "transparent overlay pixels leave the renderer output alone";
     // Cairo stores half red as (128, 0, 0, 128): it covers half of what lies
     // below, whether or not the renderer can blend premultiplied colour.
-    EXPECT_NEAR(shelltest::channel(half, 16), 128 + shelltest::channel(kBelow, 16) / 2, 2);
-    EXPECT_NEAR(shelltest::channel(half, 0), shelltest::channel(kBelow, 0) / 2, 2);
+    // Off by at most one for rounding: 128 + 0x33 / 2, 0x66 / 2, 0x99 / 2.
+    for (int shift : {16, 8, 0})
+        EXPECT_NEAR(shelltest::channel(half, shift), shelltest::channel(0x99334C, shift), 1) << shift;
 
     // The next frame starts from a cleared overlay.
     afterUpdate_ = [](ui::Ctx&) { ui::gpuFillRect(0, 0, 60, 60, kBelow, 1.0); };

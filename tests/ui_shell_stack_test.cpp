@@ -7,7 +7,6 @@
 
 #include <SDL_keycode.h>
 
-#include "core/levels.h"
 #include "ui/app.h"
 #include "ui/startup.h"
 
@@ -19,25 +18,23 @@ ui::GameState stateOf(ui::ScreenKind kind) {
     return s;
 }
 
+// Push, replace and pop apply in order, and a pop never takes the last screen.
 TEST(ScreenStack, OperationsApplyInOrderAndTheStackNeverEmpties) {
     ui::Game& game = ui::Game::instance();
     game.resetTo(ui::GameState{});
     game.push(stateOf(ui::ScreenKind::Menu));
     game.push(stateOf(ui::ScreenKind::About));
     game.replace(stateOf(ui::ScreenKind::Licenses));
-    EXPECT_EQ(game.depth(), 3);
-    EXPECT_EQ(game.top().kind, ui::ScreenKind::Licenses);
-    game.pop();
-    EXPECT_EQ(game.top().kind, ui::ScreenKind::Menu);
-    game.pop();
-    game.pop();
-    EXPECT_EQ(game.depth(), 1);
-    EXPECT_EQ(game.top().kind, ui::ScreenKind::Splash);
-    game.resetTo(stateOf(ui::ScreenKind::Gallery));
-    EXPECT_EQ(game.depth(), 1);
-    EXPECT_EQ(game.top().kind, ui::ScreenKind::Gallery);
+    for (auto [depth, kind] : {std::pair{3, ui::ScreenKind::Licenses}, {2, ui::ScreenKind::Menu},
+                               {1, ui::ScreenKind::Splash}, {1, ui::ScreenKind::Splash}}) {
+        EXPECT_EQ(game.depth(), depth);
+        EXPECT_EQ(game.top().kind, kind) << depth;
+        game.pop();
+    }
 }
 
+// Each change, even one that ends where it started, builds the screen afresh
+// at the next frame, and not before.
 TEST(ScreenStack, ScreensAreBuiltAtTheNextFrameAfterEveryChange) {
     ui::Game& game = ui::Game::instance();
     game.resetTo(ui::GameState{});
@@ -46,8 +43,6 @@ TEST(ScreenStack, ScreensAreBuiltAtTheNextFrameAfterEveryChange) {
     ASSERT_NE(built, nullptr);
     game.ensureScreen();
     EXPECT_EQ(game.current(), built) << "no change, no rebuild";
-
-    // Each change, even one that ends where it started, builds afresh at the next frame.
     const std::pair<const char*, void (*)(ui::Game&)> changes[] = {
         {"pop of the last", [](ui::Game& g) { g.pop(); }},
         {"push and pop", [](ui::Game& g) { g.push(stateOf(ui::ScreenKind::Menu)); g.pop(); }},
@@ -66,31 +61,23 @@ TEST(ScreenStack, ScreensAreBuiltAtTheNextFrameAfterEveryChange) {
     EXPECT_EQ(game.current(), built) << "an unknown kind keeps the current screen";
 }
 
+// A left release inside claims the click, once a frame; a miss claims nothing,
+// a right press is never used up. The right and bottom edges are outside.
 TEST(FrameContext, OnlyTheFirstClaimOfAReleaseInsideGetsTheClick) {
-    ui::Ctx ctx;
-    ctx.in.mouseX = 39;
-    ctx.in.mouseY = 59;
-    const ui::Rect outer{10, 20, 30, 40}, inner{38, 58, 2, 2};
-    EXPECT_FALSE(ctx.takeClick(outer)) << "no release, no click";
-    ctx.in.released = true;
-    ctx.in.rightPressed = true;
-    EXPECT_TRUE(ctx.hover(outer));
-    EXPECT_TRUE(ctx.takeRightClick(outer));
-    EXPECT_TRUE(ctx.takeRightClick(outer)) << "a right click consumes nothing";
-    EXPECT_FALSE(ctx.takeClick(ui::Rect{0, 0, 10, 10}));
-    EXPECT_TRUE(ctx.takeClick(inner));
-    EXPECT_FALSE(ctx.takeClick(outer));
-
-    // The right and bottom edges are outside.
+    const ui::Rect r{10, 20, 30, 40};
     for (auto [x, y, inside] : {std::tuple{10.0, 20.0, true}, {39.999, 59.999, true}, {40.0, 30.0, false},
                                 {20.0, 60.0, false}}) {
-        EXPECT_EQ(outer.contains(x, y), inside) << x << "," << y;
-        ui::Ctx edge;
-        edge.in.mouseX = x;
-        edge.in.mouseY = y;
-        edge.in.released = edge.in.rightPressed = true;
-        EXPECT_EQ(edge.takeRightClick(outer), inside);
-        EXPECT_EQ(edge.takeClick(outer), inside);
+        ui::Ctx ctx;
+        ctx.in.mouseX = x;
+        ctx.in.mouseY = y;
+        ctx.in.rightPressed = true;
+        EXPECT_FALSE(ctx.takeClick(r)) << "no release, no click";
+        ctx.in.released = true;
+        EXPECT_FALSE(ctx.takeClick(ui::Rect{0, 0, 5, 5}));
+        EXPECT_EQ(ctx.hover(r), inside) << x << "," << y;
+        for (int twice = 0; twice < 2; ++twice) EXPECT_EQ(ctx.takeRightClick(r), inside) << x << "," << y;
+        EXPECT_EQ(ctx.takeClick(r), inside) << x << "," << y;
+        EXPECT_FALSE(ctx.takeClick(r)) << "claimed once";
     }
 }
 
@@ -133,19 +120,17 @@ TEST(FrameContext, FocusMovesInDrawingOrderAndTheFirstKeyOnlyShowsIt) {
 }
 
 TEST(FrameContext, LayoutScaleIsClampedAndSmallWindowsAreCompact) {
-    // Width-bound, height-bound, and both ends of the clamp.
-    for (auto [w, h, scale] : {std::tuple{1024.0, 768.0, 0.8}, {3000.0, 518.4, 0.72}, {800.0, 600.0, 0.72},
-                               {5000.0, 3000.0, 2.0}}) {
-        EXPECT_DOUBLE_EQ(ui::layoutScale(w, h), scale) << w << "x" << h;
-    }
-    ui::Ctx ctx;
-    for (auto [w, h, compact] : {std::tuple{860.0, 560.0, false}, {1000.0, 900.0, false}, {780.0, 600.0, true}}) {
+    // Width-bound, height-bound, both ends of the clamp, and compact by width or by height.
+    for (auto [w, h, scale, compact] : {std::tuple{1024.0, 768.0, 0.8, false}, {3000.0, 518.4, 0.72, false},
+                                        {800.0, 600.0, 0.72, false}, {5000.0, 3000.0, 2.0, false},
+                                        {780.0, 600.0, 0.72, true}, {1280.0, 450.0, 0.72, true}}) {
+        ui::Ctx ctx;
         ctx.w = w;
         ctx.h = h;
         ctx.ui = ui::layoutScale(w, h);
+        EXPECT_DOUBLE_EQ(ctx.ui, scale) << w << "x" << h;
         EXPECT_EQ(ctx.compact(), compact) << w << "x" << h;
     }
-    EXPECT_DOUBLE_EQ(ctx.s(100), 72);
 }
 
 TEST(StartUp, WindowOptionsLaterWinAndBadSizesAreSkipped) {
@@ -168,48 +153,21 @@ TEST(StartUp, WindowOptionsLaterWinAndBadSizesAreSkipped) {
     EXPECT_FALSE(t.fullscreen);
 }
 
-TEST(StartUp, StartScreenNamesPickTheScreenAndItsLevel) {
-    const struct {
-        const char* name;
-        bool known;
-        ui::ScreenKind kind;
-        int level;
-    } cases[] = {{"licenses", true, ui::ScreenKind::Licenses, 0},   {"playing", true, ui::ScreenKind::Playing, 1},
-                 {"playing:250", true, ui::ScreenKind::Playing, 100}, {"solved:0", true, ui::ScreenKind::Solved, 1},
-                 {"solved:42", true, ui::ScreenKind::Solved, 42},     {"Menu", false, ui::ScreenKind::Splash, 0},
-                 {"menu ", false, ui::ScreenKind::Splash, 0}};
-    for (const auto& c : cases) {
-        ui::GameState s;
-        EXPECT_EQ(ui::stateForScreenName(c.name, s), c.known) << c.name;
-        EXPECT_EQ(s.kind, c.kind) << c.name;
-        if (c.level) {
-            EXPECT_EQ(s.level, c.level) << c.name;
-        }
-    }
-    ui::GameState s;
-    ui::stateForScreenName("playing", s);
-    EXPECT_EQ(s.seed, 12345u);
-    ui::stateForScreenName("solved:42", s);
-    EXPECT_EQ(s.finalFen, levels::configFor(42).startingFen);
-}
-
+// At first two thirds of the display's width, bounded by its height and kept
+// on small displays; a remembered size shrinks to the display, a given one never.
 TEST(StartUp, InitialWindowSize) {
-    store::Settings fresh;
-    auto size = [&](const store::Settings& s, bool given, int uw, int uh) {
+    for (auto [w, h, given, uw, uh, wantW, wantH] :
+         {std::tuple{0, 0, false, 1920, 1080, 1280, 852}, {0, 0, false, 2560, 1400, 1707, 1136},
+          {0, 0, false, 3440, 1440, 2044, 1360}, {0, 0, false, 800, 600, 780, 520},
+          {3000, 2000, false, 1920, 1080, 1900, 1000}, {3000, 2000, false, 0, 0, 3000, 2000},
+          {3000, 2000, true, 1920, 1080, 3000, 2000}}) {
+        store::Settings s;
+        s.windowW = w;
+        s.windowH = h;
         const ui::Size r = ui::initialWindowSize(s, given, uw, uh);
-        return std::pair{r.w, r.h};
-    };
-    EXPECT_EQ(size(fresh, false, 1920, 1080), (std::pair{1280, 852})) << "two thirds of the width";
-    EXPECT_EQ(size(fresh, false, 2560, 1400), (std::pair{1707, 1136}));
-    EXPECT_EQ(size(fresh, false, 3440, 1440), (std::pair{2044, 1360})) << "a wide display bounds the height";
-    EXPECT_EQ(size(fresh, false, 800, 600), (std::pair{780, 520})) << "the floor yields to a small display";
-
-    store::Settings remembered;
-    remembered.windowW = 3000;
-    remembered.windowH = 2000;
-    EXPECT_EQ(size(remembered, false, 1920, 1080), (std::pair{1900, 1000}));
-    EXPECT_EQ(size(remembered, false, 0, 0), (std::pair{3000, 2000}));
-    EXPECT_EQ(size(remembered, true, 1920, 1080), (std::pair{3000, 2000})) << "a given size is never clamped";
+        EXPECT_EQ(r.w, wantW) << w << " on " << uw << "x" << uh;
+        EXPECT_EQ(r.h, wantH) << w << " on " << uw << "x" << uh;
+    }
 }
 
 TEST(StartUp, RememberedPositionStaysOnTheUsableArea) {

@@ -4,17 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <SDL.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,17 +42,26 @@ struct TempHome {
     }
 };
 
+// The environment entries that keep a process away from the real home and display.
+inline std::vector<std::string> headlessEntries(const std::string& home) {
+    return {"HOME=" + home, "XDG_DATA_HOME=" + home + "/data", "XDG_CACHE_HOME=" + home + "/cache",
+            "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+}
+
 // Keeps the test process away from the real home and display.
 inline void headlessEnvironment() {
     static const TempHome temp;
-    const std::string home = temp.path.empty() ? std::string("/tmp") : temp.path;
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
-    ::setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
-    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (const std::string& entry : headlessEntries(temp.path.empty() ? std::string("/tmp") : temp.path)) {
+        const std::size_t eq = entry.find('=');
+        ::setenv(entry.substr(0, eq).c_str(), entry.c_str() + eq + 1, 1);
+    }
     ::unsetenv("ZELVANE_STATS");
     ::unsetenv("ZELVANE_SCREEN");
+}
+
+inline std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline std::uint32_t pixelAt(SDL_Renderer* renderer, int x, int y) {
@@ -78,6 +87,7 @@ protected:
         ui::gpuInit(renderer_);
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // the window's own start-up events
+        ui::Game::instance().resetTo(ui::GameState{});
     }
     void TearDown() override {
         loop_.reset();
@@ -110,10 +120,10 @@ protected:
         return loop_->runFrame();
     }
 
+    // Real events carry their window's id; the loop takes every event it is given.
     void pushKey(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
         SDL_Event e{};
         e.type = SDL_KEYDOWN;
-        e.key.windowID = SDL_GetWindowID(window_);
         e.key.keysym.sym = key;
         e.key.keysym.mod = mod;
         SDL_PushEvent(&e);
@@ -121,14 +131,12 @@ protected:
     void pushButton(Uint32 type, Uint8 button) {
         SDL_Event e{};
         e.type = type;
-        e.button.windowID = SDL_GetWindowID(window_);
         e.button.button = button;
         SDL_PushEvent(&e);
     }
     void pushWindowEvent(Uint8 what, int data1 = 0, int data2 = 0) {
         SDL_Event e{};
         e.type = SDL_WINDOWEVENT;
-        e.window.windowID = SDL_GetWindowID(window_);
         e.window.event = what;
         e.window.data1 = data1;
         e.window.data2 = data2;
@@ -147,24 +155,21 @@ protected:
     std::function<void()> beforePresent_;
 };
 
-// The game executable next to this test binary, run with its output captured.
+// The game executable next to this test binary, run with its output going to
+// files of its own; the files are read afresh on every look.
 class Child {
 public:
     static std::string gameBinary() {
-        char buf[4096];
-        const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-        if (n <= 0) return "";
-        const std::string self(buf, static_cast<std::size_t>(n));
-        return self.substr(0, self.rfind('/')) + "/zelvane";
+        std::error_code ignored;
+        return (std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path() / "zelvane").string();
     }
 
     // Starts the game with extra environment entries ("NAME=value").
     bool start(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-        int out[2], err[2];
-        if (::pipe(out) != 0 || ::pipe(err) != 0 || (pid_ = ::fork()) < 0) return false;
+        if (logs_.path.empty() || (pid_ = ::fork()) < 0) return false;
         if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            ::dup2(err[1], 2);
+            ::dup2(::open((logs_.path + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+            ::dup2(::open((logs_.path + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
             for (const std::string& entry : env) ::putenv(const_cast<char*>(entry.c_str()));
             const std::string binary = gameBinary();
             std::vector<char*> argv{const_cast<char*>(binary.c_str())};
@@ -173,54 +178,36 @@ public:
             ::execv(binary.c_str(), argv.data());
             ::_exit(127);
         }
-        ::close(out[1]);
-        ::close(err[1]);
-        fds_[0] = out[0];
-        fds_[1] = err[0];
         return true;
     }
 
-    // Reads output until stdout contains marker, the child ends or the time runs out.
+    // Waits until stdout contains marker, the child ends or the time runs out.
     bool waitForOutput(const std::string& marker, double seconds) {
-        const auto until = deadline(seconds);
-        while (out_.find(marker) == std::string::npos) {
-            if (std::chrono::steady_clock::now() > until || (!readSome(50) && exited())) break;
-        }
-        return out_.find(marker) != std::string::npos;
+        const auto seen = [&] { return out().find(marker) != std::string::npos; };
+        for (int i = 0; i < seconds * 50 && !seen() && !exited(); ++i) ::usleep(20000);
+        return seen();
     }
 
     void signal(int sig) { ::kill(pid_, sig); }
 
     // The exit status (or 128 + signal of a death); -1 when it had to be killed.
     int wait(double seconds) {
-        const auto until = deadline(seconds);
-        while (!exited()) {
-            readSome(20);
-            if (std::chrono::steady_clock::now() > until) {
-                kill();
-                return -1;
-            }
-        }
-        while (readSome(0)) {
+        for (int i = 0; i < seconds * 50 && !exited(); ++i) ::usleep(20000);
+        if (!exited()) {
+            kill();
+            return -1;
         }
         return WIFSIGNALED(status_) ? 128 + WTERMSIG(status_) : WEXITSTATUS(status_);
     }
 
     ~Child() {
         if (pid_ > 0 && !reaped_) kill();
-        for (int fd : fds_) {
-            if (fd >= 0) ::close(fd);
-        }
     }
 
-    const std::string& out() const { return out_; }
-    const std::string& err() const { return err_; }
+    std::string out() const { return contents(logs_.path + "/out"); }
+    std::string err() const { return contents(logs_.path + "/err"); }
 
 private:
-    static std::chrono::steady_clock::time_point deadline(double seconds) {
-        return std::chrono::steady_clock::now() +
-               std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
-    }
     void kill() {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, &status_, 0);
@@ -231,25 +218,10 @@ private:
         return reaped_;
     }
 
-    // Drains whatever the child wrote; false when nothing came.
-    bool readSome(int timeoutMs) {
-        pollfd fds[2] = {{fds_[0], POLLIN, 0}, {fds_[1], POLLIN, 0}};
-        if (::poll(fds, 2, timeoutMs) <= 0) return false;
-        bool any = false;
-        std::string* sinks[2] = {&out_, &err_};
-        for (int i = 0; i < 2; ++i) {
-            char buf[4096];
-            const ssize_t n = (fds[i].revents & POLLIN) ? ::read(fds_[i], buf, sizeof buf) : 0;
-            if (n > 0) sinks[i]->append(buf, static_cast<std::size_t>(n)), any = true;
-        }
-        return any;
-    }
-
+    TempHome logs_;
     pid_t pid_ = -1;
-    int fds_[2] = {-1, -1};
     int status_ = 0;
     bool reaped_ = false;
-    std::string out_, err_;
 };
 
 }  // namespace shelltest
