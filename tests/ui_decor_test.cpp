@@ -1,4 +1,4 @@
-// The animated and the plain title, the die.
+// The animated title and the die.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +8,6 @@
 
 #include "theme.h"
 #include "ui/decor.h"
-#include "ui/draw.h"
 #include "ui_draw_support.h"
 
 namespace {
@@ -70,21 +69,6 @@ TEST(AnimatedTitle, RepeatsEveryCycleAndNonPositiveStaggerMeansDefault) {
     EXPECT_NE(titleAt(f, 3.3, 0.3), early);
 }
 
-TEST(PlainTitle, ShrinksToFitANarrowWindow) {
-    Frame narrow(200, 120);
-    ui::drawPlainTitle(narrow.ctx, 100, 20, "Orlavan's Chess", 24);  // about 215 wide unscaled
-    int left = 200, right = -1;
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 200; ++x)
-            if (narrow.overlay.alpha(x, y) > 0) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-    EXPECT_LE(right - left + 1, 200 - 48 + 2);
-    EXPECT_GE(right - left + 1, 130);
-    EXPECT_NEAR((left + right) / 2.0, 100, 3);
-}
-
 // ---- die -----------------------------------------------------------------------
 
 TEST(DieFace, EveryValueShowsItsPipsOutOfRangeIsClampedAndTurnsAboutItsCentre) {
@@ -96,7 +80,8 @@ TEST(DieFace, EveryValueShowsItsPipsOutOfRangeIsClampedAndTurnsAboutItsCentre) {
         ui::drawDie(img.cr(), ui::Rect{50, 40, 100, 120}, value, angle, 0xFFFFFF, kPip);
         std::string out;
         for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) out += near(img.rgb(100 + (c - 1) * 26, 100 + (r - 1) * 26), kPip, 2) ? '1' : '0';
+            for (int c = 0; c < 3; ++c)
+                out += near(img.rgb(100 + (c - 1) * 26, 100 + (r - 1) * 26), kPip, 2) ? '1' : '0';
         return out;
     };
     const char* faces[] = {"000010000", "100000001", "100010001", "101000101", "101010101", "101101101"};

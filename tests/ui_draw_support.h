@@ -39,7 +39,8 @@ inline bool isCached(const std::string& key, int w, int h) {
 // A cairo ARGB32 image surface (premultiplied) with pixel access.
 class Image {
 public:
-    Image(int w, int h) : surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h)), cr_(cairo_create(surface_)) {}
+    Image(int w, int h)
+        : surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h)), cr_(cairo_create(surface_)) {}
     ~Image() {
         cairo_destroy(cr_);
         cairo_surface_destroy(surface_);
@@ -63,7 +64,8 @@ public:
     }
     std::uint32_t argb(double x, double y) {
         cairo_surface_flush(surface_);
-        const auto* row = cairo_image_surface_get_data(surface_) + static_cast<int>(y) * cairo_image_surface_get_stride(surface_);
+        const int stride = cairo_image_surface_get_stride(surface_);
+        const auto* row = cairo_image_surface_get_data(surface_) + static_cast<int>(y) * stride;
         return reinterpret_cast<const std::uint32_t*>(row)[static_cast<int>(x)];
     }
     std::uint32_t rgb(double x, double y) { return argb(x, y) & 0xFFFFFF; }
@@ -138,7 +140,6 @@ public:
         ctx.cr = overlay.cr();
         ctx.w = w;
         ctx.h = h;
-        ctx.ui = 1.0;
         ctx.dt = 1.0 / 60;
     }
     // Starts a new frame the way the frame loop does: fresh input, no click taken.

@@ -122,8 +122,8 @@ TEST(Scroll, WheelMovesSixtyUnitsPerNotchInsideTheAreaAndShortListsStay) {
     ScrollList list, shortList;
     shortList.content = 150;
     // Negative notches go towards the user, down the list; x 380 is outside the area.
-    for (auto [target, x, notches, expected] : {std::tuple{&list, 100, -2, 180.0}, {&list, 100, 1, 90.0},
-                                                {&list, 100, 5, 0.0}, {&list, 380, -1, 0.0}, {&shortList, 100, -1, 0.0}}) {
+    for (auto [target, x, notches, expected] : {std::tuple{&list, 100, -2, 180.0}, {&list, 100, 1, 90.0}, {&list, 100, 5, 0.0},
+                                                {&list, 380, -1, 0.0}, {&shortList, 100, -1, 0.0}}) {
         ui::Input wheel = drawtest::pointerAt(x, 100);
         wheel.wheel = notches;
         target->step(o, wheel);
@@ -169,8 +169,8 @@ TEST(ConfirmDialog, AnswersByButtonPanelAndKeys) {
     };
     // Panel 420 x 240 at (190, 180); buttons 46 high at y 354: cancel x 210..390, ok x 410..590.
     for (auto [in, answer] : {std::pair{releaseAt(500, 377), 1}, {releaseAt(300, 377), -1}, {releaseAt(50, 50), -1},
-                              {releaseAt(400, 288), 0}, {ui::Input{}, 0}, {withKeys({}, {SDLK_KP_ENTER}), 1}, {withKeys({}, {SDLK_RETURN}), 1},
-                              {withKeys({}, {SDLK_RETURN, SDLK_ESCAPE}), -1},
+                              {releaseAt(400, 288), 0}, {ui::Input{}, 0}, {withKeys({}, {SDLK_KP_ENTER}), 1},
+                              {withKeys({}, {SDLK_RETURN}), 1}, {withKeys({}, {SDLK_RETURN, SDLK_ESCAPE}), -1},
                               {withKeys(releaseAt(500, 377), {SDLK_ESCAPE}), -1}}) {
         o.frame(in);
         EXPECT_EQ(ui::confirmDialog(o.ctx, "Leave?", "The game is kept.", "Yes", "No"), answer) << in.mouseX;
@@ -191,8 +191,9 @@ TEST(Format, TimeSwitchesToHoursAtOneHourAndDatesAreLocalDayMonthYear) {
 
     const char* oldTz = std::getenv("TZ");
     const std::string saved = oldTz ? oldTz : "";
+    // CET-1 is one hour east and needs no time zone database.
     for (auto [tz, ms, text] : {std::tuple{"UTC0", 0LL, "01.01.1970 00:00"}, {"UTC0", 1700000000123LL, "14.11.2023 22:13"},
-                                {"CET-1", 1700000000123LL, "14.11.2023 23:13"}}) {  // one hour east, no database needed
+                                {"CET-1", 1700000000123LL, "14.11.2023 23:13"}}) {
         setenv("TZ", tz, 1);
         tzset();
         EXPECT_EQ(ui::formatDateTime(ms), text) << tz;
