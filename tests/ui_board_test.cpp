@@ -5,11 +5,11 @@
 #include <limits>
 #include <memory>
 #include <numbers>
+#include <tuple>
 
 #include "core/chess.h"
 #include "theme.h"
 #include "ui/board.h"
-#include "ui/pieces.h"
 #include "ui_draw_support.h"
 
 namespace {
@@ -155,13 +155,13 @@ TEST(BoardHighlights, LegalTargetsAreGreenDotsOrCaptureRingsAndCheckRingsPulseIn
     ui::BoardState state = stateOf(board, look);
     state.legalTargets = {20, 28};  // e3 (dark) empty, e4 (light) a capture
     state.kingInCheck = 4;
-    // e3: a dot with a faint halo and no ring; e4: a ring around the pawn and a faint disc short of the corners.
+    // e3: a dot with a faint halo, no ring; e4: a ring around the pawn, a faint disc short of the corners.
     // e1: no check ring without check (probed beside the king, where the piece leaves the square bare).
     expectProbes(*drawn(state, kPulseTop),
-                 {{20, 0, 0, kGreen, kExact}, {20, 15, 0, kGreen, kExact}, {20, 25, 0, kGreen, 0}, {20, 25, 0, dark, 0},
-                  {20, 35, 0, dark, kExact}, {20, 0, -40, dark, kExact}, {28, 0, -40, kGreen, kExact},
-                  {28, -40, 0, kGreen, kExact}, {28, -48, 0, light, 0}, {28, -49, -49, light, kExact},
-                  {4, -40, 0, dark, kExact}});
+                 {{20, 0, 0, kGreen, kExact}, {20, 15, 0, kGreen, kExact}, {20, 25, 0, kGreen, 0},
+                  {20, 25, 0, dark, 0}, {20, 35, 0, dark, kExact}, {20, 0, -40, dark, kExact},
+                  {28, 0, -40, kGreen, kExact}, {28, -40, 0, kGreen, kExact}, {28, -48, 0, light, 0},
+                  {28, -49, -49, light, kExact}, {4, -40, 0, dark, kExact}});
     // Hidden targets; a check ring that stays inside the square.
     state.showLegalMoves = false;
     state.check = true;

@@ -66,16 +66,15 @@ TEST(WidgetClicks, ToggleRowFlipsOnlyInTheFrameOfTheClick) {
 
 TEST(WidgetClicks, SliderFollowsTheButtonWithinAGrabAreaBeyondTheTrack) {
     Frame o(600, 200);
-    o.ctx.ui = 1.5;  // margins 18 left and right, 15 above and below
+    o.ctx.ui = 1.5;  // the grab area reaches 18 units beside the track and 15 above and below it
     const ui::Rect r{100, 80, 300, 20};
     // A click whose press and release fall in one frame moves it too.
     ui::Input click = releaseAt(340, 90);
     click.pressed = true;
     // Just outside the grab area, or not held: the value passes through untouched.
-    for (auto [in, value] : {std::pair{heldAt(250, 90), 0.5}, {heldAt(100 - 17, 90), 0.0}, {heldAt(400 + 17, 90), 1.0},
-                             {heldAt(160, 80 - 14), 0.2}, {heldAt(160, 100 + 14), 0.2}, {click, 0.8},
-                             {heldAt(100 - 19, 90), 0.3}, {heldAt(250, 80 - 16), 0.3}, {heldAt(250, 100 + 16), 0.3},
-                             {drawtest::pointerAt(250, 90), 0.3}}) {
+    for (auto [in, value] : {std::pair{heldAt(250, 90), 0.5}, {heldAt(83, 90), 0.0}, {heldAt(417, 90), 1.0},
+                             {heldAt(160, 66), 0.2}, {heldAt(160, 114), 0.2}, {click, 0.8}, {heldAt(81, 90), 0.3},
+                             {heldAt(250, 64), 0.3}, {heldAt(250, 116), 0.3}, {drawtest::pointerAt(250, 90), 0.3}}) {
         o.frame(in);
         EXPECT_DOUBLE_EQ(ui::slider(o.ctx, r, 0.3), value) << in.mouseX << "," << in.mouseY;
         EXPECT_EQ(o.ctx.clickUsed, value != 0.3) << in.mouseX << "," << in.mouseY;
@@ -122,8 +121,9 @@ TEST(Scroll, WheelMovesSixtyUnitsPerNotchInsideTheAreaAndShortListsStay) {
     ScrollList list, shortList;
     shortList.content = 150;
     // Negative notches go towards the user, down the list; x 380 is outside the area.
-    for (auto [target, x, notches, expected] : {std::tuple{&list, 100, -2, 180.0}, {&list, 100, 1, 90.0}, {&list, 100, 5, 0.0},
-                                                {&list, 380, -1, 0.0}, {&shortList, 100, -1, 0.0}}) {
+    for (auto [target, x, notches, expected] :
+         {std::tuple{&list, 100, -2, 180.0}, {&list, 100, 1, 90.0}, {&list, 100, 5, 0.0}, {&list, 380, -1, 0.0},
+          {&shortList, 100, -1, 0.0}}) {
         ui::Input wheel = drawtest::pointerAt(x, 100);
         wheel.wheel = notches;
         target->step(o, wheel);
@@ -192,7 +192,8 @@ TEST(Format, TimeSwitchesToHoursAtOneHourAndDatesAreLocalDayMonthYear) {
     const char* oldTz = std::getenv("TZ");
     const std::string saved = oldTz ? oldTz : "";
     // CET-1 is one hour east and needs no time zone database.
-    for (auto [tz, ms, text] : {std::tuple{"UTC0", 0LL, "01.01.1970 00:00"}, {"UTC0", 1700000000123LL, "14.11.2023 22:13"},
+    for (auto [tz, ms, text] : {std::tuple{"UTC0", 0LL, "01.01.1970 00:00"},
+                                {"UTC0", 1700000000123LL, "14.11.2023 22:13"},
                                 {"CET-1", 1700000000123LL, "14.11.2023 23:13"}}) {
         setenv("TZ", tz, 1);
         tzset();
