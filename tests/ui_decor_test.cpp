@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "theme.h"
@@ -90,7 +91,6 @@ TEST(DieFace, EveryValueShowsItsPipsOutOfRangeIsClampedAndTurnsAboutItsCentre) {
                                    {4, 0.0, faces[3]}, {5, 0.0, faces[4]}, {6, 0.0, faces[5]}, {0, 0.0, faces[0]},
                                    {9, 0.0, faces[5]}, {2, M_PI / 2, "001000100"}})
         EXPECT_EQ(pips(v, angle), shown) << v << " turned " << angle;
-
 }
 
 }  // namespace
