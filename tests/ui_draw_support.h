@@ -26,7 +26,6 @@ inline int channelDistance(std::uint32_t a, std::uint32_t b) {
     return worst;
 }
 inline bool near(std::uint32_t a, std::uint32_t b, int tolerance = 3) { return channelDistance(a, b) <= tolerance; }
-inline int brightness(std::uint32_t rgb) { return channelOf(rgb, 16) + channelOf(rgb, 8) + channelOf(rgb, 0); }
 
 // Whether key is in the texture cache: a miss would call the painter.
 inline bool isCached(const std::string& key, int w, int h) {
@@ -40,7 +39,8 @@ inline bool isCached(const std::string& key, int w, int h) {
 // A cairo ARGB32 image surface (premultiplied) with pixel access.
 class Image {
 public:
-    Image(int w, int h) : surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h)), cr_(cairo_create(surface_)) {}
+    Image(int w, int h)
+        : surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h)), cr_(cairo_create(surface_)) {}
     ~Image() {
         cairo_destroy(cr_);
         cairo_surface_destroy(surface_);
@@ -64,19 +64,19 @@ public:
     }
     std::uint32_t argb(double x, double y) {
         cairo_surface_flush(surface_);
-        const auto* row = cairo_image_surface_get_data(surface_) + static_cast<int>(y) * cairo_image_surface_get_stride(surface_);
+        const int stride = cairo_image_surface_get_stride(surface_);
+        const auto* row = cairo_image_surface_get_data(surface_) + static_cast<int>(y) * stride;
         return reinterpret_cast<const std::uint32_t*>(row)[static_cast<int>(x)];
     }
     std::uint32_t rgb(double x, double y) { return argb(x, y) & 0xFFFFFF; }
     int alpha(double x, double y) { return static_cast<int>(argb(x, y) >> 24); }
-    // Pixels with any coverage inside the box (clipped to the image).
-    int inkIn(int x0, int y0, int x1, int y1) {
-        int count = 0;
-        for (int y = std::max(y0, 0); y < std::min(y1, h()); ++y)
-            for (int x = std::max(x0, 0); x < std::min(x1, w()); ++x) count += alpha(x, y) > 0;
-        return count;
+    // No pixel has any coverage.
+    bool blank() {
+        for (int y = 0; y < h(); ++y)
+            for (int x = 0; x < w(); ++x)
+                if (alpha(x, y) > 0) return false;
+        return true;
     }
-    bool blank() { return inkIn(0, 0, w(), h()) == 0; }
 
 private:
     cairo_surface_t* surface_;
@@ -121,13 +121,6 @@ public:
         return true;
     }
     bool sameAs(const Canvas& other) const { return sameRegion(other, 0, 0, surface_->w, surface_->h); }
-    bool allOf(std::uint32_t rgb) const {
-        SDL_RenderFlush(renderer_);
-        for (int y = 0; y < surface_->h; ++y)
-            for (int x = 0; x < surface_->w; ++x)
-                if (raw(x, y) != rgb) return false;
-        return true;
-    }
 
 private:
     std::uint32_t raw(int x, int y) const {
@@ -147,7 +140,6 @@ public:
         ctx.cr = overlay.cr();
         ctx.w = w;
         ctx.h = h;
-        ctx.ui = 1.0;
         ctx.dt = 1.0 / 60;
     }
     // Starts a new frame the way the frame loop does: fresh input, no click taken.
@@ -166,27 +158,20 @@ public:
     ui::Ctx ctx;
 };
 
-inline ui::Input pointerAt(double x, double y) {
+// The pointer at (x, y) in one frame; the button held, just pressed or just released (a click).
+inline ui::Input pointer(double x, double y, bool down, bool pressed, bool released, double dragDy = 0) {
     ui::Input in;
     in.mouseX = x;
     in.mouseY = y;
-    return in;
-}
-inline ui::Input releaseAt(double x, double y) {
-    ui::Input in = pointerAt(x, y);
-    in.released = true;
-    return in;
-}
-inline ui::Input heldAt(double x, double y, double dragDy = 0) {
-    ui::Input in = pointerAt(x, y);
-    in.mouseDown = true;
+    in.mouseDown = down;
+    in.pressed = pressed;
+    in.released = released;
     in.dragDy = dragDy;
     return in;
 }
-inline ui::Input pressAt(double x, double y) {
-    ui::Input in = heldAt(x, y);
-    in.pressed = true;
-    return in;
-}
+inline ui::Input pointerAt(double x, double y) { return pointer(x, y, false, false, false); }
+inline ui::Input releaseAt(double x, double y) { return pointer(x, y, false, false, true); }
+inline ui::Input heldAt(double x, double y, double dragDy = 0) { return pointer(x, y, true, false, false, dragDy); }
+inline ui::Input pressAt(double x, double y) { return pointer(x, y, true, true, false); }
 
 }  // namespace drawtest

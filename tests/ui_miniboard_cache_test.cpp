@@ -24,9 +24,8 @@ std::vector<std::uint32_t> paint(const chess::Board& board, int look, bool flipp
     cairo_scale(img.cr(), scale, scale);
     ui::paintMiniBoard(img.cr(), r, board, theme::allBoards()[look], flipped);
     std::vector<std::uint32_t> pixels;
-    for (int y = 0; y < img.h(); ++y) {
+    for (int y = 0; y < img.h(); ++y)
         for (int x = 0; x < kW; ++x) pixels.push_back(img.rgb(x, y));
-    }
     return pixels;
 }
 
@@ -45,9 +44,8 @@ TEST(MiniBoardCache, CopiesMatchTheFirstPaintingAndFollowEveryInput) {
 
     // Shifted by whole pixels the picture only moves.
     const std::vector<std::uint32_t> shifted = paint(start, 3, false, {30, 10, 160, 160});
-    for (int y = 12; y < 168; y += 7) {
+    for (int y = 12; y < 168; y += 7)
         for (int x = 22; x < 178; x += 5) EXPECT_EQ(shifted[y * kW + x + 10], first[y * kW + x]) << x << "," << y;
-    }
 }
 
 // Mean luminance of the pixels of a cell that are not the square's own colour:
@@ -55,14 +53,13 @@ TEST(MiniBoardCache, CopiesMatchTheFirstPaintingAndFollowEveryInput) {
 double pieceLuminance(const std::vector<std::uint32_t>& pixels, int cx, int cy, int cell, std::uint32_t square) {
     double sum = 0;
     int count = 0;
-    for (int y = cy + 1; y < cy + cell - 1; ++y) {
+    for (int y = cy + 1; y < cy + cell - 1; ++y)
         for (int x = cx + 1; x < cx + cell - 1; ++x) {
             const double l = theme::luminance(pixels[y * kW + x]);
             if (std::abs(l - theme::luminance(square)) < 0.03) continue;
             sum += l;
             ++count;
         }
-    }
     return count ? sum / count : 0;
 }
 
