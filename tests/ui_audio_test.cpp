@@ -1,5 +1,5 @@
 // Sound: the delayed-effect queue, the move sounds, and the behaviour with and
-// without a device.
+// without a device or its files.
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
@@ -8,9 +8,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <limits>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "platform/audio.h"
 #include "platform/paths.h"
@@ -18,6 +22,7 @@
 namespace {
 
 using audio::Sfx;
+namespace fs = std::filesystem;
 
 TEST(AudioQueue, TakesDueEntriesInOrderAcrossTheTickWrap) {
     std::vector<audio::Pending> pending = {
@@ -80,6 +85,42 @@ TEST(AudioWithoutDevice, NothingIsQueuedAndVolumesAreClampedAndRemembered) {
         audio::setSfxVolume(asked);
         EXPECT_EQ(audio::sfxVolume(), kept) << asked;
     }
+}
+
+// Runs in a child: without a device the game stays silent and says so once; with
+// a device, a missing or corrupt file silences only itself.
+TEST(AudioFailure, MissingDeviceOrFilesAreReportedAndSilenceOnlyThemselves) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto child = [] {
+        bool ok = true;
+        setenv("SDL_AUDIODRIVER", "nonexistent", 1);
+        ok &= !audio::init();
+        audio::playWinFanfare();
+        ok &= audio::pendingCount() == 0;
+        const fs::path root = fs::temp_directory_path() / ("zelvane-audio-" + std::to_string(::getpid()));
+        fs::create_directories(root / "assets/fonts");
+        fs::copy(paths::exeDir() + "/assets/audio", root / "assets/audio");
+        for (const char* name : {"sfx_click.ogg", "bgm_calm.ogg"})
+            std::ofstream(root / "assets/audio" / name, std::ios::binary) << "OggS but nothing more";
+        fs::remove(root / "assets/audio/sfx_pickup.ogg");
+        setenv("ZELVANE_ASSET_DIR", root.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ok &= audio::init();
+        audio::startMusic();
+        audio::play(Sfx::Click);
+        audio::play(Sfx::Pickup);
+        ok &= Mix_PlayingMusic() == 0 && Mix_Playing(-1) == 0;
+        audio::play(Sfx::Illegal);
+        ok &= Mix_Playing(-1) == 1;
+        audio::shutdown();
+        fs::remove_all(root);
+        std::exit(ok ? 0 : 1);
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0),
+                "^\\[audio\\] kein Klang-Subsystem: [^\n]+\n"
+                "\\[audio\\] Effekt fehlt: [^\n]*/sfx_click\\.ogg \\([^\n]*\\)\n"
+                "\\[audio\\] Effekt fehlt: [^\n]*/sfx_pickup\\.ogg \\([^\n]*\\)\n"
+                "\\[audio\\] Musik fehlt: [^\n]*/bgm_calm\\.ogg \\([^\n]*\\)\n$");
 }
 
 class AudioDevice : public ::testing::Test {
