@@ -56,14 +56,9 @@ TEST(JsonDump, NumbersStringsAndKeysInByteOrder) {
                  {Value(std::string("\"\\\n\r\t\b\f\x01/\x7F\xC3\xA9")),
                   R"("\"\\\n\r\t\u0008\u000c\u0001/)" "\x7F\xC3\xA9\""}};
     for (const auto& c : cases) EXPECT_EQ(c.text, c.value.dump());
-
-    js::Object o;
-    o["b"] = 1;
-    o["a"] = js::Array{Value(), Value(true), Value("x")};
-    o["10"] = false;
-    o["2"] = js::Object{};
-    o["\xC3\xA9"] = 1;  // keys sort as unsigned bytes: 0xC3 comes last
-    EXPECT_EQ("{\"10\":false,\"2\":{},\"a\":[null,true,\"x\"],\"b\":1,\"\xC3\xA9\":1}", Value(o).dump());
+    // Keys sort as unsigned bytes: 0xC3 comes after every ASCII key.
+    EXPECT_EQ("{\"10\":[null,true,\"x\"],\"2\":{},\"\xC3\xA9\":false}",
+              js::parse("{\"\xC3\xA9\":false,\"2\":{},\"10\":[null,true,\"x\"]}").dump());
 }
 
 TEST(JsonValue, AccessorsRoundHalfUpFallBackOnWrongTypesAndNeverInsert) {

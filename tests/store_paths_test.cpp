@@ -76,9 +76,8 @@ TEST(FileWriter, NewestBytesWinAndFlushWaitsForThem) {
             platform::queueFileReplace(dir / "b", std::string(i * 100, 'b'));
         }
         platform::flushFileWrites();
-        std::ifstream a(dir / "a"), b(dir / "b");
-        EXPECT_EQ("300", std::string(std::istreambuf_iterator<char>(a), {}));
-        EXPECT_EQ(30000u, std::string(std::istreambuf_iterator<char>(b), {}).size());
+        EXPECT_EQ("300", storetest::readFile(dir / "a"));
+        EXPECT_EQ(std::string(30000, 'b'), storetest::readFile(dir / "b"));
         platform::queueFileReplace(dir / "c", std::string(32 << 20, 'c'));
         ::usleep(2000);  // the writer has taken it: nothing is queued while it writes
         platform::flushFileWrites();
@@ -87,10 +86,18 @@ TEST(FileWriter, NewestBytesWinAndFlushWaitsForThem) {
 }
 
 // One holder per data directory; others are told, and their knock reaches
-// the holder once. (A holder's death freeing the lock is tried with the game
-// itself in the shell tests.)
-TEST(InstanceLock, OneHolderWhoHearsTheKnock) {
+// the holder once. A symlink at the lock's name is neither followed to make a
+// file nor touched through. (A holder's death freeing the lock is tried with
+// the game itself in the shell tests.)
+TEST(InstanceLock, OneHolderHearsTheKnockAndNoSymlinkIsFollowed) {
     TempDir dir;
+    storetest::writeFile(dir / "victim", "v");
+    const timespec old[2] = {{1000, 0}, {1000, 0}};
+    ::utimensat(AT_FDCWD, (dir / "victim").c_str(), old, 0);
+    std::filesystem::create_directories(dir / "a");
+    std::filesystem::create_directories(dir / "b");
+    std::filesystem::create_symlink(dir / "nowhere", dir / "a/Zelvane.lock");
+    std::filesystem::create_symlink(dir / "victim", dir / "b/Zelvane.lock");
     int toParent[2];
     ASSERT_EQ(0, ::pipe(toParent));
     const pid_t holder = ::fork();
@@ -109,6 +116,9 @@ TEST(InstanceLock, OneHolderWhoHearsTheKnock) {
     EXPECT_IN_CHILD([&] {
         EXPECT_EQ(platform::LockResult::HeldElsewhere, platform::lockDataDir(dir.path()));
         EXPECT_FALSE(platform::lockKnocked());  // holds nothing
+        EXPECT_EQ(platform::LockResult::Unavailable, platform::lockDataDir(dir / "a"));
+        EXPECT_EQ(platform::LockResult::Unavailable, platform::lockDataDir(dir / "missing"));
+        platform::knockOnLock(dir / "b");
         ::usleep(20000);  // a later time stamp than the lock's own
         platform::knockOnLock(dir.path());
     });
@@ -117,23 +127,6 @@ TEST(InstanceLock, OneHolderWhoHearsTheKnock) {
     ::close(toParent[0]);
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
-    EXPECT_EQ(platform::LockResult::Unavailable, platform::lockDataDir(dir / "missing"));
-}
-
-// A symlink at the lock's name is neither followed to create a file nor touched through.
-TEST(InstanceLock, NeverFollowsASymlink) {
-    TempDir dir;
-    storetest::writeFile(dir / "victim", "v");
-    const timespec old[2] = {{1000, 0}, {1000, 0}};
-    ::utimensat(AT_FDCWD, (dir / "victim").c_str(), old, 0);
-    std::filesystem::create_directories(dir / "a");
-    std::filesystem::create_directories(dir / "b");
-    std::filesystem::create_symlink(dir / "nowhere", dir / "a/Zelvane.lock");
-    std::filesystem::create_symlink(dir / "victim", dir / "b/Zelvane.lock");
-    EXPECT_IN_CHILD([&] {
-        EXPECT_EQ(platform::LockResult::Unavailable, platform::lockDataDir(dir / "a"));
-        platform::knockOnLock(dir / "b");
-    });
     EXPECT_FALSE(storetest::exists(dir / "nowhere"));
     struct stat info {};
     ASSERT_EQ(0, ::stat((dir / "victim").c_str(), &info));
