@@ -21,12 +21,6 @@ const char* const kDefaultSettings =
     R"("musicVolume":0.10000000000000001,"sfxVolume":0.75,"showLegalMoves":true,"soundOn":true,)"
     R"("windowH":0,"windowW":0,"windowX":-1,"windowY":-1})";
 
-// The settings as the store writes them now.
-std::string savedSettings(const std::string& data) {
-    store::saveSettings();
-    return storetest::openSealedJson(data + "/settings.dat").dump();
-}
-
 bool storesAtDefaults() { return store::settings().language.empty() && store::unlockedLevel() == 1; }
 
 TEST(SettingsRead, EachKeyIsClampedOrKeepsItsDefault) {
@@ -58,7 +52,8 @@ TEST(SettingsRead, EachKeyIsClampedOrKeepsItsDefault) {
             EXPECT_EQ(c.hasSize, store::settings().hasSize()) << c.name;
             EXPECT_EQ(c.hasPosition, store::settings().hasPosition()) << c.name;
             EXPECT_EQ(c.language, store::storedLanguage()) << c.name;
-            EXPECT_EQ(c.saved, savedSettings(data)) << c.name;
+            store::saveSettings();
+            EXPECT_EQ(c.saved, storetest::openSealedJson(data + "/settings.dat").dump()) << c.name;
         });
     }
 }
