@@ -133,15 +133,14 @@ inline int runInChild(const std::function<void()>& body) {
 // Passes when the child ran `body` without a failed expectation.
 #define EXPECT_IN_CHILD(...) EXPECT_EQ(0, ::storetest::runInChild(__VA_ARGS__)) << "see the child's output above"
 
-// Loads the store in a child whose home is `home` (a fresh one when empty)
-// and whose data directory already holds `bytes` as the file `name` (none
-// when `name` is empty), then runs `body` with the data directory.
+// Loads the store in a child with a fresh home whose data directory already
+// holds `bytes` as the file `name` (none when `name` is empty), then runs
+// `body` with the data directory.
 inline void withStore(const std::string& name, const std::string& bytes,
-                      const std::function<void(const std::string& data)>& body, std::string home = {}) {
-    const TempDir fresh;
-    if (home.empty()) home = fresh.path();
+                      const std::function<void(const std::string& data)>& body) {
+    const TempDir home;
     EXPECT_IN_CHILD([&] {
-        const std::string data = useHome(home);
+        const std::string data = useHome(home.path());
         if (!name.empty()) writeFile(data + "/" + name, bytes);
         store::init();
         body(data);
