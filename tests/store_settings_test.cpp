@@ -8,11 +8,9 @@
 #include <unistd.h>
 
 #include "core/storage.h"
-#include "platform/fs.h"
 #include "store_support.h"
 
 using storetest::TempDir;
-using storetest::withStore;
 
 namespace {
 
@@ -48,7 +46,7 @@ TEST(SettingsRead, EachKeyIsClampedOrKeepsItsDefault) {
          kDefaultSettings, false, false, ""},
     };
     for (const auto& c : cases) {
-        withStore("settings.dat", platform::saveEncrypt(c.json), [&](const std::string& data) {
+        storetest::withStore("settings.dat", platform::saveEncrypt(c.json), [&](const std::string& data) {
             EXPECT_EQ(c.hasSize, store::settings().hasSize()) << c.name;
             EXPECT_EQ(c.hasPosition, store::settings().hasPosition()) << c.name;
             EXPECT_EQ(c.language, store::storedLanguage()) << c.name;
