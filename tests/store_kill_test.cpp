@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "core/storage.h"
-#include "platform/fs.h"
 #include "store_support.h"
 
 namespace {
@@ -22,17 +21,14 @@ constexpr int kRounds = 200;
 // Every field of save number n is derived from n, so a mixed or partial
 // state is detectable. The history length varies to change the file size.
 store::SavedGame gameNumber(int n) {
-    store::SavedGame g;
-    g.seed = static_cast<std::uint32_t>(n) * 2654435761u;
-    g.fen = "fen-" + std::to_string(n);
-    g.moves = n;
+    store::SavedGame g{.seed = static_cast<std::uint32_t>(n) * 2654435761u, .fen = "fen-" + std::to_string(n),
+                       .startFen = {}, .moves = n, .history = {}};
     for (int i = 0; i < n % 37; ++i) g.history.push_back({"h" + std::to_string(n), std::to_string(i), 'N', i % 2 == 0});
     return g;
 }
 
 // Times shrink with n, so each record replaces the stored best.
 constexpr std::int64_t kBestBase = 1000000000000LL;
-store::LevelBest bestNumber(int n) { return {1, 10, kBestBase - n}; }
 
 // Saves numbers following the loaded one, forever, one save per "frame".
 // Once the first save is on disk it writes one byte to `ready`, so the
@@ -42,11 +38,10 @@ store::LevelBest bestNumber(int n) { return {1, 10, kBestBase - n}; }
     store::init();
     for (int n = store::savedGame().moves + 1;; ++n) {
         store::saveGame(gameNumber(n));
-        store::recordBest(1, bestNumber(n));  // a second write per save
+        store::recordBest(1, {1, 10, kBestBase - n});  // a second write per save
         if (ready >= 0) {
             store::flush();
-            const char byte = 1;
-            (void)!::write(ready, &byte, 1);
+            (void)!::write(ready, "1", 1);
             ::close(ready);
             ready = -1;
         }
@@ -67,7 +62,8 @@ std::pair<int, int> checkSaves(const std::string& path) {
     for (std::size_t i = 0; i < want.history.size(); ++i)
         EXPECT_EQ(want.history[i].fen, g["history"][i]["fen"].asString());
     // The best is recorded after its game, so it never runs ahead of it.
-    const auto best = static_cast<int>(kBestBase - static_cast<std::int64_t>(v["level_stars"]["1"]["elapsedMs"].asNumber(0)));
+    const auto elapsed = static_cast<std::int64_t>(v["level_stars"]["1"]["elapsedMs"].asNumber(0));
+    const auto best = static_cast<int>(kBestBase - elapsed);
     EXPECT_GE(best, 1);
     EXPECT_LE(best, n);
     return {n, best};
@@ -75,17 +71,18 @@ std::pair<int, int> checkSaves(const std::string& path) {
 
 TEST(KillDuringSave, SavesFileStaysCompleteAndNeverGoesBack) {
     storetest::TempDir home;
-    const std::string path = home / "data/Zelvane/saves.dat";
+    const std::string data = home / "data/Zelvane", path = data + "/saves.dat";
     EXPECT_IN_CHILD([&] {
         storetest::useHome(home.path());
         store::init();
         store::saveGame(gameNumber(1));
-        store::recordBest(1, bestNumber(1));
+        store::recordBest(1, {1, 10, kBestBase - 1});
     });
     auto last = checkSaves(path);
     ASSERT_EQ(1, last.second);
     std::mt19937 rng(12345);
     for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE(round);
         std::fflush(stdout);
         std::fflush(stderr);
         int pipeFds[2];
@@ -104,19 +101,19 @@ TEST(KillDuringSave, SavesFileStaysCompleteAndNeverGoesBack) {
         int status = 0;
         ::waitpid(pid, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the saver ended on its own";
-        ASSERT_TRUE(savedOnce) << "round " << round << ": the saver never finished a save";
+        ASSERT_TRUE(savedOnce) << "the saver never finished a save";
 
         const auto now = checkSaves(path);
-        ASSERT_FALSE(HasFailure()) << "round " << round;
+        ASSERT_FALSE(HasFailure());
         // At least one save of this round completed, so the file moved on.
-        ASSERT_GT(now.first, last.first) << "round " << round << " lost a completed save";
-        ASSERT_GE(now.second, last.second) << "round " << round << " went back to an older state";
+        ASSERT_GT(now.first, last.first) << "a completed save was lost";
+        ASSERT_GE(now.second, last.second) << "the file went back to an older state";
         last = now;
-        ASSERT_FALSE(storetest::exists(path + ".manipuliert")) << "round " << round;
-        // Each start clears what killed writes left, so at most the last one's temporary is there.
-        const auto names = platform::fs::listDir(home / "data/Zelvane");
-        ASSERT_LE(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.ends_with(".neu"); }), 1)
-            << "round " << round;
+        // Nothing is set aside, and as each start clears what killed writes
+        // left, at most the last one's temporary is there.
+        const auto names = storetest::entries(data);
+        ASSERT_FALSE(std::count(names.begin(), names.end(), "saves.dat.manipuliert"));
+        ASSERT_LE(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.ends_with(".neu"); }), 1);
     }
 }
 

@@ -8,11 +8,9 @@
 #include <unistd.h>
 
 #include "core/storage.h"
-#include "platform/fs.h"
 #include "store_support.h"
 
 using storetest::TempDir;
-using storetest::withStore;
 
 namespace {
 
@@ -20,12 +18,6 @@ const char* const kDefaultSettings =
     R"({"flipBoard":false,"fullscreen":false,"language":"","maximized":false,)"
     R"("musicVolume":0.10000000000000001,"sfxVolume":0.75,"showLegalMoves":true,"soundOn":true,)"
     R"("windowH":0,"windowW":0,"windowX":-1,"windowY":-1})";
-
-// The settings as the store writes them now.
-std::string savedSettings(const std::string& data) {
-    store::saveSettings();
-    return storetest::openSealedJson(data + "/settings.dat").dump();
-}
 
 bool storesAtDefaults() { return store::settings().language.empty() && store::unlockedLevel() == 1; }
 
@@ -54,53 +46,18 @@ TEST(SettingsRead, EachKeyIsClampedOrKeepsItsDefault) {
          kDefaultSettings, false, false, ""},
     };
     for (const auto& c : cases) {
-        withStore("settings.dat", platform::saveEncrypt(c.json), [&](const std::string& data) {
+        storetest::withStore("settings.dat", platform::saveEncrypt(c.json), [&](const std::string& data) {
             EXPECT_EQ(c.hasSize, store::settings().hasSize()) << c.name;
             EXPECT_EQ(c.hasPosition, store::settings().hasPosition()) << c.name;
             EXPECT_EQ(c.language, store::storedLanguage()) << c.name;
-            EXPECT_EQ(c.saved, savedSettings(data)) << c.name;
+            store::saveSettings();
+            EXPECT_EQ(c.saved, storetest::openSealedJson(data + "/settings.dat").dump()) << c.name;
         });
     }
 }
 
-// Files of either store that do not open are set aside with one line, and
-// the next change writes a fresh file; harmless ones (empty, or sealed text
-// that is no object) stay silently. Defaults apply either way.
-TEST(StoreRead, UnopenableFilesAreSetAsideAndHarmlessOnesStay) {
-    const std::string plain = R"({"language":"fr","unlocked_level":50})";
-    const std::string sealed = platform::saveEncrypt(plain);
-    std::string flipped = sealed, wrongVersion = sealed;
-    flipped[50] = static_cast<char>(flipped[50] ^ 0x10);
-    wrongVersion[4] = 2;
-    const struct {
-        std::string bytes;
-        bool setAside;
-    } cases[] = {{plain, true}, {sealed.substr(0, 30), true}, {sealed.substr(0, sealed.size() - 2), true},
-                 {flipped, true}, {wrongVersion, true},
-                 {sealed + std::string(17 * 1024 * 1024, 'z'), true},  // too large to be ours
-                 {"", false}, {platform::saveEncrypt("[1,2]"), false}, {platform::saveEncrypt("{\"a\":"), false},
-                 {platform::saveEncrypt("\x01\xFF binary"), false}};
-    for (const char* name : {"settings.dat", "saves.dat"}) {
-        for (const auto& c : cases) {
-            withStore(name, c.bytes, [&](const std::string& data) {
-                const std::string path = data + "/" + name;
-                EXPECT_TRUE(storesAtDefaults());
-                EXPECT_EQ(c.setAside, !storetest::exists(path));
-                EXPECT_TRUE(c.bytes == storetest::readFile(c.setAside ? path + ".manipuliert" : path));
-                EXPECT_EQ(c.setAside ? "[storage] " + path + " war nicht lesbar \xE2\x80\x94 beiseitegelegt\n" : "",
-                          storetest::stderrText(data));
-                if (!c.setAside) return;
-                store::saveSettings();
-                store::advanceUnlockedLevel(2);
-                EXPECT_EQ(2, storetest::openSealedJson(data + "/saves.dat")["unlocked_level"].asInt(0));
-                EXPECT_TRUE(storetest::openSealedJson(data + "/settings.dat").isObject());
-            });
-        }
-    }
-}
-
-// Root reads everything, so the permission case runs as "nobody" when the
-// tests run as root. False when the switch failed.
+// Root reads everything, so the file cases run as "nobody" when the tests
+// run as root. False when the switch failed.
 bool dropRoot(const std::string& home) {
     if (::geteuid() != 0) return true;
     constexpr uid_t kNobody = 65534;
@@ -111,39 +68,59 @@ bool dropRoot(const std::string& home) {
            ::setuid(kNobody) == 0;
 }
 
-// A file that is there but cannot be read, or cannot be set aside, may still
-// hold the player's progress: defaults apply, one line says why, and the file
-// is not written for the rest of the run, while the other file is.
-TEST(StoreRead, FilesThatCannotBeReadOrSetAsideAreNeverOverwritten) {
-    const std::string tampered = platform::saveEncrypt("{}").substr(0, 44);
-    const std::string kept = " \xE2\x80\x94 es gelten die Vorgaben, die Datei bleibt unver\xC3\xA4ndert\n";
-    enum class Shape { Unreadable, Loop, NoSetAside };
+// Files of either store that do not open leave the defaults in force and say
+// so in one line. A damaged one is set aside and the next change writes a
+// fresh file; a harmless one (empty, or sealed text that is no object) is
+// simply replaced. One that cannot be read or set aside may still hold the
+// player's progress: it is not written for the rest of the run, the other file is.
+TEST(StoreRead, FilesThatDoNotOpenAreSetAsideReplacedOrNeverOverwritten) {
+    const std::string plain = R"({"language":"fr","unlocked_level":50})";
+    const std::string sealed = platform::saveEncrypt(plain);
+    std::string flipped = sealed, wrongVersion = sealed;
+    flipped[50] = static_cast<char>(flipped[50] ^ 0x10);
+    wrongVersion[4] = 2;
+    const std::string aside = "war nicht lesbar \xE2\x80\x94 beiseitegelegt\n";
+    const std::string unread = "l\xC3\xA4sst sich nicht lesen (";
+    const std::string kept = ") \xE2\x80\x94 es gelten die Vorgaben, die Datei bleibt unver\xC3\xA4ndert\n";
+    enum class Shape { File, Unreadable, Loop, NoSetAside };
     const struct {
         Shape shape;
-        std::string line;  // after "[storage] <path> "
+        std::string bytes, line;  // the line after "[storage] <path> "
     } cases[] = {
-        {Shape::Unreadable, "l\xC3\xA4sst sich nicht lesen (keine Berechtigung)" + kept},
-        {Shape::Loop, "l\xC3\xA4sst sich nicht lesen (zu viele symbolische Verweise)" + kept},
-        {Shape::NoSetAside,
+        {Shape::File, plain, aside},
+        {Shape::File, sealed.substr(0, 30), aside},
+        {Shape::File, sealed.substr(0, sealed.size() - 2), aside},
+        {Shape::File, flipped, aside},
+        {Shape::File, wrongVersion, aside},
+        {Shape::File, sealed + std::string(17 * 1024 * 1024, 'z'), aside},  // too large to be ours
+        {Shape::File, "", ""},
+        {Shape::File, platform::saveEncrypt("[1,2]"), ""},
+        {Shape::File, platform::saveEncrypt("{\"a\":"), ""},
+        {Shape::File, platform::saveEncrypt("\x01\xFF binary"), ""},
+        {Shape::Unreadable, "sealed progress", unread + "keine Berechtigung" + kept},
+        {Shape::Loop, "", unread + "zu viele symbolische Verweise" + kept},
+        {Shape::NoSetAside, sealed.substr(0, 44),
          "war nicht lesbar \xE2\x80\x94 l\xC3\xA4sst sich nicht beiseitelegen und bleibt unver\xC3\xA4ndert\n"},
     };
     for (const auto& c : cases) {
         for (const std::string name : {"settings.dat", "saves.dat"}) {
-            SCOPED_TRACE(c.line + name);
+            SCOPED_TRACE(::testing::Message() << "case " << &c - cases << ", " << name);
             TempDir home;
             EXPECT_IN_CHILD([&] {
                 const std::string data = storetest::useHome(home.path());
                 const std::string path = data + "/" + name;
-                const std::string bytes = c.shape == Shape::NoSetAside ? tampered : "sealed progress";
                 if (c.shape == Shape::Loop) std::filesystem::create_symlink(path, path);
-                else storetest::writeFile(path, bytes);
+                else storetest::writeFile(path, c.bytes);
                 if (c.shape == Shape::Unreadable) ::chmod(path.c_str(), 0);
                 if (c.shape == Shape::NoSetAside) std::filesystem::create_directories(path + ".manipuliert/full");
                 ASSERT_TRUE(dropRoot(home.path()));
 
                 store::init();
                 EXPECT_TRUE(storesAtDefaults());
-                EXPECT_EQ("[storage] " + path + " " + c.line, storetest::stderrText(data));
+                EXPECT_EQ(c.line.empty() ? "" : "[storage] " + path + " " + c.line, storetest::stderrText(data));
+                const std::string asidePath = path + ".manipuliert";
+                const bool setAside = std::filesystem::is_regular_file(asidePath);
+                EXPECT_EQ(c.line == aside, setAside && c.bytes == storetest::readFile(asidePath));
                 store::settings().language = "fi";
                 store::saveSettings();
                 store::advanceUnlockedLevel(4);
@@ -151,9 +128,11 @@ TEST(StoreRead, FilesThatCannotBeReadOrSetAsideAreNeverOverwritten) {
                 EXPECT_TRUE(storetest::openSealedJson(other).isObject());
                 if (c.shape == Shape::Loop) {
                     EXPECT_TRUE(std::filesystem::is_symlink(path));
+                } else if (c.shape == Shape::File) {
+                    EXPECT_TRUE(storetest::openSealedJson(path).isObject());
                 } else {
                     ::chmod(path.c_str(), 0600);
-                    EXPECT_EQ(bytes, storetest::readFile(path));
+                    EXPECT_EQ(c.bytes, storetest::readFile(path));
                 }
             });
         }
@@ -180,26 +159,13 @@ TEST(StoreRead, ReadOnlyLoadChangesNothingOnDisk) {
     });
 }
 
-// Writes that cannot land keep what is on disk and stay silent; memory keeps the change.
-TEST(StoreWrite, UnusableTargetsKeepTheOldState) {
+// A data directory that cannot be made leaves the disk alone and keeps the
+// change in memory. (Symlinked temporaries and file modes are the writer's,
+// tried in the file system tests.)
+TEST(StoreWrite, UnusableDataDirKeepsTheChangeInMemory) {
     TempDir home;
+    storetest::writeFile(home / "blocked", "not a directory");
     EXPECT_IN_CHILD([&] {
-        // Temporaries left at the start, symlinks to another file: they are
-        // removed, nothing is written through them, and the files are private.
-        const std::string data = storetest::useHome(home.path());
-        storetest::writeFile(home / "victim", "keep");
-        std::filesystem::create_symlink(home / "victim", data + "/settings.dat.neu");
-        std::filesystem::create_symlink(home / "victim", data + "/saves.dat.Ab12Cd.neu");
-        store::init();
-        store::saveSettings();
-        store::advanceUnlockedLevel(3);
-        EXPECT_EQ("keep", storetest::readFile(home / "victim"));
-        EXPECT_EQ((std::vector<std::string>{"saves.dat", "settings.dat"}), storetest::entries(data));
-        for (const char* name : {"/saves.dat", "/settings.dat"}) EXPECT_EQ(0600u, storetest::mode(data + name));
-    });
-    EXPECT_IN_CHILD([&] {
-        // The data directory's parent is a file.
-        storetest::writeFile(home / "blocked", "not a directory");
         ::setenv("XDG_DATA_HOME", (home / "blocked").c_str(), 1);
         store::init();
         store::recordBest(1, {3, 10, 1000});

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,23 +42,36 @@ private:
     std::string path_;
 };
 
+// Makes `dir` the home of this process; the game's data directory becomes
+// dir + "/data/Zelvane", and standard error goes to dir + "/stderr.txt".
+inline std::string useHome(const std::string& dir, bool redirectStderr = true) {
+    ::setenv("HOME", dir.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (dir + "/cache").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    const std::string data = dir + "/data/Zelvane";
+    if (!redirectStderr) return data;
+    std::filesystem::create_directories(data);
+    std::fflush(stderr);
+    const int fd = ::open((dir + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(fd, 2);
+    ::close(fd);
+    return data;
+}
+
 // Keeps the test process itself away from the real home.
-inline bool guardHome() {
+inline const bool kHomeGuarded = [] {
     static TempDir home;
-    ::setenv("HOME", home.path().c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home.path() + "/data").c_str(), 1);
-    ::setenv("XDG_CACHE_HOME", (home.path() + "/cache").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (home.path() + "/run").c_str(), 1);
+    useHome(home.path(), false);
     ::unsetenv("ZELVANE_SOLVES");
     return true;
-}
-inline const bool kHomeGuarded = guardHome();
+}();
 
 // The bytes on disk once the store's queued writes have landed.
 inline std::string readFile(const std::string& path) {
     store::flush();
     std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void writeFile(const std::string& path, const std::string& bytes) {
@@ -83,21 +95,6 @@ inline unsigned mode(const std::string& path) {
     return static_cast<unsigned>(std::filesystem::status(path).permissions());
 }
 
-// Makes `dir` the home of this process; the game's data directory becomes
-// dir + "/data/Zelvane", and standard error goes to dir + "/stderr.txt".
-inline std::string useHome(const std::string& dir) {
-    ::setenv("HOME", dir.c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    const std::string data = dir + "/data/Zelvane";
-    std::filesystem::create_directories(data);
-    std::fflush(stderr);
-    const int fd = ::open((dir + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(fd, 2);
-    ::close(fd);
-    return data;
-}
-
 // What the child wrote to standard error so far, for a data directory set up by useHome().
 inline std::string stderrText(const std::string& data) {
     std::fflush(stderr);
@@ -118,7 +115,11 @@ inline int runInChild(const std::function<void()>& body) {
     std::fflush(stderr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        body();
+        try {
+            body();
+        } catch (const std::exception& e) {  // the child must not go on to run the other tests
+            ADD_FAILURE() << e.what();
+        }
         store::flush();  // _exit skips the flush at exit
         std::fflush(stdout);
         std::fflush(stderr);
@@ -132,21 +133,18 @@ inline int runInChild(const std::function<void()>& body) {
 // Passes when the child ran `body` without a failed expectation.
 #define EXPECT_IN_CHILD(...) EXPECT_EQ(0, ::storetest::runInChild(__VA_ARGS__)) << "see the child's output above"
 
-// Loads the store in a child whose home is `home` and whose data directory
-// already holds `bytes` as the file `name` (none when `name` is empty), then
-// runs `body` with the data directory.
-inline void withStore(const std::string& home, const std::string& name, const std::string& bytes,
+// Loads the store in a child with a fresh home whose data directory already
+// holds `bytes` as the file `name` (none when `name` is empty), then runs
+// `body` with the data directory.
+inline void withStore(const std::string& name, const std::string& bytes,
                       const std::function<void(const std::string& data)>& body) {
+    const TempDir home;
     EXPECT_IN_CHILD([&] {
-        const std::string data = useHome(home);
+        const std::string data = useHome(home.path());
         if (!name.empty()) writeFile(data + "/" + name, bytes);
         store::init();
         body(data);
     });
-}
-inline void withStore(const std::string& name, const std::string& bytes,
-                      const std::function<void(const std::string& data)>& body) {
-    withStore(TempDir().path(), name, bytes, body);
 }
 
 }  // namespace storetest
