@@ -24,10 +24,6 @@ void saveGameOfLevel(int level, std::uint32_t seed) {
     store::saveGame(savedGameAt(level, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", seed));
 }
 
-struct WindowSize {
-    int w, h;
-};
-
 using NavigationTest = ScreenTest;
 
 // ---- splash ------------------------------------------------------------------
@@ -58,23 +54,11 @@ TEST_F(NavigationTest, SplashWaitsFiveSecondsOrLeavesOnAReleaseOrKey) {
 
 // ---- menu ----------------------------------------------------------------------
 
-// Where the menu puts button idx of n entries plus quit.
-ui::Rect menuButton(const Harness& h, int n, int idx) {
-    const double titleSize = std::min({h.w() / 15, h.h() / 10, (h.w() - h.s(32)) / 16 / 0.62});
-    const double top = 0.055 * h.h() + 1.1 * titleSize + h.s(34) + h.s(10);
-    const double avail = h.h() - top - h.s(34) - h.s(16);
-    const double btnH = std::min((avail - n * h.s(10)) / (n + 1), h.s(46));
-    const double btnW = std::min(0.42 * h.w(), h.s(340));
-    const double blockH = (n + 1) * btnH + n * h.s(10);
-    const double y = top + std::max((avail - blockH) / 2, 0.0) + idx * (btnH + h.s(10));
-    return {h.w() / 2 - btnW / 2, y, btnW, btnH};
-}
-
-// Clicks one menu button and returns the stack's new top.
-ui::GameState clickMenuButton(Harness& h, int n, int idx) {
+// Clicks menu button idx (0-based, Quit last) and returns the stack's new top.
+ui::GameState clickMenuButton(Harness& h, int idx) {
     game().resetTo(stateOf(ScreenKind::Menu));
     h.frame();
-    h.click(menuButton(h, n, idx));
+    h.click(controlRect(h, idx + 1));
     return game().top();
 }
 
@@ -92,11 +76,11 @@ TEST_P(MenuTest, EveryButtonOpensItsScreenAndQuitEndsTheLoop) {
         const int n = static_cast<int>(expected.size());
         for (int idx = 0; idx < n; ++idx) {
             SCOPED_TRACE(idx);
-            EXPECT_EQ(expected[idx], clickMenuButton(h, n, idx).kind);
+            EXPECT_EQ(expected[idx], clickMenuButton(h, idx).kind);
             EXPECT_EQ(2, game().depth());  // pushed over the menu
         }
         EXPECT_FALSE(h.quitRequested());
-        clickMenuButton(h, n, n);
+        clickMenuButton(h, n);
         EXPECT_TRUE(h.quitRequested());
         EXPECT_EQ(ScreenKind::Menu, topKind());
     }
@@ -127,7 +111,7 @@ TEST_F(NavigationTest, MenuContinueStartsTheFrontierOrResumesTheSavedGame) {
 
     // Fresh progress: level 1, a new game with a new seed.
     const std::uint32_t before = static_cast<std::uint32_t>(store::nowMs()) & 0x7FFFFFFFu;
-    ui::GameState started = clickMenuButton(h, 5, 1);
+    ui::GameState started = clickMenuButton(h, 1);
     const std::uint32_t after = static_cast<std::uint32_t>(store::nowMs()) & 0x7FFFFFFFu;
     EXPECT_EQ(ScreenKind::Playing, started.kind);
     EXPECT_EQ(1, started.level);
@@ -138,13 +122,13 @@ TEST_F(NavigationTest, MenuContinueStartsTheFrontierOrResumesTheSavedGame) {
     }
 
     store::advanceUnlockedLevel(12);
-    started = clickMenuButton(h, 5, 1);
+    started = clickMenuButton(h, 1);
     EXPECT_EQ(12, started.level);
     EXPECT_FALSE(started.resume);
 
     // A suspended game wins over the frontier and keeps its seed.
     saveGameOfLevel(7, 4711);
-    started = clickMenuButton(h, 5, 1);
+    started = clickMenuButton(h, 1);
     EXPECT_EQ(ScreenKind::Playing, started.kind);
     EXPECT_EQ(7, started.level);
     EXPECT_EQ(4711u, started.seed);
@@ -154,29 +138,7 @@ TEST_F(NavigationTest, MenuContinueStartsTheFrontierOrResumesTheSavedGame) {
 
 // ---- level select ----------------------------------------------------------------
 
-struct Grid {
-    double top, cardW, cardH;
-    int cols;
-    ui::Rect card(const Harness& h, int i) const {
-        return {h.s(16) + (i % cols) * (cardW + h.s(10)), top + (i / cols) * (cardH + h.s(10)), cardW, cardH};
-    }
-};
-
-double levelHeaderH(const Harness& h) {
-    const bool compact = h.w() < 1100 * h.s(1) || h.h() < 640 * h.s(1);
-    return h.s(compact ? 52 : 60);
-}
-
-// The grid as the player sees it, for a known number of columns.
-Grid gridFor(const Harness& h, int cols) {
-    Grid g;
-    g.cols = cols;
-    g.top = levelHeaderH(h) + h.s(4) + h.s(28) + h.s(10);
-    const int rows = (10 + cols - 1) / cols;
-    g.cardW = (h.w() - 2 * h.s(16) - (cols - 1) * h.s(10)) / cols;
-    g.cardH = std::min((h.h() - h.s(34) - g.top - (rows - 1) * h.s(10)) / rows, 1.3 * g.cardW);
-    return g;
-}
+constexpr int kFirstCard = 12;  // after Back and the ten page chips
 
 void openLevelSelect(Harness& h) {
     game().resetTo(stateOf(ScreenKind::Menu));
@@ -184,14 +146,13 @@ void openLevelSelect(Harness& h) {
     h.frame();
 }
 
-// Opens the level select over the menu, clicks at (x, y) and returns the
-// level a new game was pushed for, or 0 when none was.
-int levelClickedAt(Harness& h, double x, double y) {
+// Opens the level select over the menu, clicks card i (0-based) of the page
+// it opens on and returns the level a new game was pushed for, or 0 when none was.
+int levelOfCard(Harness& h, int i) {
     openLevelSelect(h);
-    h.click(x, y);
+    h.click(controlRect(h, kFirstCard + i));
     return topKind() == ScreenKind::Playing ? game().top().level : 0;
 }
-int levelClickedAt(Harness& h, const ui::Rect& r) { return levelClickedAt(h, r.cx(), r.cy()); }
 
 struct ColumnCase {
     int w, h;  // window pixels; at the 0.72 scale floor 360, 648 and 864 are 500, 900 and 1200 units
@@ -200,13 +161,19 @@ struct ColumnCase {
 
 class LevelColumnsTest : public NavigationTest, public ::testing::WithParamInterface<ColumnCase> {};
 
+// The last card of the first row and the first of the second, as drawn, and
+// a click on the last card starts level 10.
 TEST_P(LevelColumnsTest, ColumnsFollowTheWidth) {
     Harness h(GetParam().w, GetParam().h);
     const int cols = GetParam().cols;
-    const Grid g = gridFor(h, cols);
-    EXPECT_EQ(cols, levelClickedAt(h, g.card(h, cols - 1)));
-    EXPECT_EQ(cols + 1, levelClickedAt(h, g.card(h, cols)));
-    EXPECT_EQ(10, levelClickedAt(h, g.card(h, 9)));
+    openLevelSelect(h);
+    const ui::Rect first = controlRect(h, kFirstCard), lastOfRow = controlRect(h, kFirstCard + cols - 1);
+    const ui::Rect nextRow = controlRect(h, kFirstCard + cols);
+    EXPECT_EQ(first.y, lastOfRow.y);
+    EXPECT_GT(lastOfRow.x, first.x);
+    EXPECT_EQ(first.x, nextRow.x);
+    EXPECT_GT(nextRow.y, first.bottom());
+    EXPECT_EQ(10, levelOfCard(h, 9));
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, LevelColumnsTest,
@@ -215,25 +182,26 @@ INSTANTIATE_TEST_SUITE_P(Widths, LevelColumnsTest,
 
 TEST_F(NavigationTest, LevelSelectOpensAtTheFrontierPageAndChipsTurnPages) {
     Harness h(1280, 720);
-    const Grid g = gridFor(h, 5);
-    EXPECT_EQ(1, levelClickedAt(h, g.card(h, 0)));
+    EXPECT_EQ(1, levelOfCard(h, 0));
     store::advanceUnlockedLevel(34);
-    EXPECT_EQ(31, levelClickedAt(h, g.card(h, 0)));
+    EXPECT_EQ(31, levelOfCard(h, 0));
 
     // A chip shows its page in the same frame; a later click starts from there.
     openLevelSelect(h);
-    h.click(pageChip(h, levelHeaderH(h), 7));
+    const ui::Rect fifthCard = controlRect(h, kFirstCard + 4);
+    h.click(controlRect(h, 2 + 7));
     EXPECT_EQ(ScreenKind::LevelSelect, topKind());
-    h.click(g.card(h, 4));
+    h.click(fifthCard);
     EXPECT_EQ(ScreenKind::Playing, topKind());
     EXPECT_EQ(75, game().top().level);
     EXPECT_EQ(3, game().depth());
 
     store::advanceUnlockedLevel(store::kAllUnlocked);
-    EXPECT_EQ(91, levelClickedAt(h, g.card(h, 0)));
+    EXPECT_EQ(91, levelOfCard(h, 0));
 }
 
-// The buttons of the confirmation dialog, cancel first.
+// The buttons of the confirmation dialog, cancel first; the dialog takes no
+// part in the Tab order, so they are placed here.
 std::pair<ui::Rect, ui::Rect> dialogButtons(const Harness& h) {
     const double pw = std::min(h.w() - h.s(64), h.s(420));
     const ui::Rect panel{(h.w() - pw) / 2, (h.h() - h.s(240)) / 2, pw, h.s(240)};
@@ -246,23 +214,24 @@ std::pair<ui::Rect, ui::Rect> dialogButtons(const Harness& h) {
 // and only a yes gives up the suspended game for a fresh one.
 TEST_F(NavigationTest, ACardResumesItsSuspendedGameOrAsksBeforeDroppingIt) {
     Harness h(1280, 720);
-    const Grid g = gridFor(h, 5);
     const auto [cancel, ok] = dialogButtons(h);
     saveGameOfLevel(2, 99);
-    EXPECT_EQ(2, levelClickedAt(h, g.card(h, 1)));
+    EXPECT_EQ(2, levelOfCard(h, 1));
     EXPECT_TRUE(game().top().resume);
     EXPECT_EQ(99u, game().top().seed);
+    openLevelSelect(h);
+    const ui::Rect card5 = controlRect(h, kFirstCard + 4), card10 = controlRect(h, kFirstCard + 9);
 
     // Cancel, Escape, or a click beside the dialog on another card: nothing changes.
     const std::string saves = savesOnDisk();
     for (int way = 0; way < 3; ++way) {
         openLevelSelect(h);
-        h.click(g.card(h, 4));
+        h.click(card5);
         h.capture();
         EXPECT_LE(colourDistance(h.pixel(ok.x - h.s(30), ok.y - h.s(30)), 0xFAF4E6), 12) << "the dialog's panel";
         if (way == 0) h.click(cancel);
         if (way == 1) h.key(SDLK_ESCAPE);
-        if (way == 2) h.click(g.card(h, 9));
+        if (way == 2) h.click(card10);
         EXPECT_EQ(ScreenKind::LevelSelect, topKind()) << way;
         h.frame();
         EXPECT_EQ(ScreenKind::LevelSelect, topKind()) << way;
@@ -274,7 +243,7 @@ TEST_F(NavigationTest, ACardResumesItsSuspendedGameOrAsksBeforeDroppingIt) {
     for (bool byKey : {false, true}) {
         saveGameOfLevel(2, 99);
         openLevelSelect(h);
-        h.click(g.card(h, 4));
+        h.click(card5);
         if (byKey) {
             h.key(SDLK_RETURN);
         } else {
@@ -443,19 +412,6 @@ TEST_F(NavigationTest, SettingsSwitchSliderAndDialogFromTheKeyboard) {
 
 // ---- solved ------------------------------------------------------------------------
 
-// The result's buttons: wide windows put the panel right of the board, tall ones below it.
-ui::Rect solvedButton(const Harness& h, bool won, int count, int idx) {
-    const double pad = h.s(16), below = pad + 0.42 * h.h() + h.s(8);
-    const ui::Rect panel = h.w() * 100 > h.h() * 115 ? ui::Rect{0.48 * h.w(), pad, 0.48 * h.w(), h.h() - 2 * pad}
-                                                     : ui::Rect{pad, below, h.w() - 2 * pad, h.h() - below - pad};
-    const double textBottom = panel.y + h.s(10) + 1.5 * std::round(std::min(h.s(34), 0.12 * panel.h)) + h.s(24) +
-                              (won ? h.s(44) : 0) + h.s(22) + h.s(22) + h.s(30);
-    const double step = h.s(42) + h.s(10);
-    const double bw = std::min(panel.w - h.s(20), h.s(300));
-    const double y = std::max(std::min(panel.bottom() - count * step - h.s(4), textBottom + h.s(28)), textBottom);
-    return {panel.cx() - bw / 2, y + idx * step, bw, h.s(42)};
-}
-
 ui::GameState solvedState(int level, ui::Outcome outcome) {
     ui::GameState s = stateOf(ScreenKind::Solved, level);
     s.outcome = outcome;
@@ -483,7 +439,6 @@ TEST_P(SolvedButtonsTest, NextAgainAndMenu) {
     const SolvedCase c = GetParam();
     Harness h(c.size.w, c.size.h);
     const ui::GameState result = solvedState(c.level, c.outcome);
-    const bool won = c.outcome == ui::Outcome::Win;
     const bool last = c.level == levels::kTotalLevels;
     const int count = last ? 2 : 3;
 
@@ -493,9 +448,10 @@ TEST_P(SolvedButtonsTest, NextAgainAndMenu) {
         SCOPED_TRACE(idx);
         saveGameOfLevel(12, 1);
         openOverMenu(h, result);
+        const ui::Rect button = controlRect(h, static_cast<int>(idx) + 1);
         h.capture();
-        EXPECT_EQ(idx == 0, isPrimary(h, solvedButton(h, won, count, static_cast<int>(idx))));
-        h.click(solvedButton(h, won, count, static_cast<int>(idx)));
+        EXPECT_EQ(idx == 0, isPrimary(h, button));
+        h.click(button);
         EXPECT_EQ(ScreenKind::Playing, topKind());
         EXPECT_EQ(newGameLevels[idx], game().top().level);
         EXPECT_FALSE(game().top().resume);
@@ -505,9 +461,11 @@ TEST_P(SolvedButtonsTest, NextAgainAndMenu) {
 
     openOverMenu(h, stateOf(ScreenKind::LevelSelect));  // a deeper stack is reset too
     game().push(result);
+    h.frame();
+    const ui::Rect menu = controlRect(h, count);
     h.capture();
-    EXPECT_FALSE(isPrimary(h, solvedButton(h, won, count, count - 1)));
-    h.click(solvedButton(h, won, count, count - 1));
+    EXPECT_FALSE(isPrimary(h, menu));
+    h.click(menu);
     EXPECT_EQ(ScreenKind::Menu, topKind());
     EXPECT_EQ(1, game().depth());
 }
