@@ -498,7 +498,7 @@ TEST_F(PlayingScreenTest, UndoInAResumedGameEndingOnThePlayersOwnMoveTakesBackOn
 
 // ---- hint -----------------------------------------------------------------------------------
 
-TEST_F(PlayingScreenTest, HintShowsForFourSecondsAndCapsTheWinAtOneStar) {
+TEST_F(PlayingScreenTest, HintShowsForFourSecondsAndIsKeptWithTheGame) {
     Harness h(1280, 720, kStep);
     open(h, 4, false, 5);
     c_ = findControls(h);  // 0.8 s into the roll
@@ -520,37 +520,50 @@ TEST_F(PlayingScreenTest, HintShowsForFourSecondsAndCapsTheWinAtOneStar) {
 
     checkSaved(playSuggested(h, levels::configFor(4).startingFen).fen(), 1, 1);
     EXPECT_TRUE(store::savedGame().hintUsed);
-    ASSERT_TRUE(waitForSavedHistory(h, 2));
-
-    const int moves = playToTheEnd(h);
-    ASSERT_TRUE(onSolvedScreen());
-    EXPECT_EQ(ui::Outcome::Win, game().top().outcome);
-    ASSERT_GT(levels::computeStars(moves, levels::configFor(4).optimumMoves), 1)
-        << "the game should have earned more than one star without the hint";
-    ASSERT_EQ(1u, store::levelBests().count(4));
-    EXPECT_EQ(1, store::levelBests().at(4).stars);
-    ASSERT_EQ(1u, store::solves().size());
-    EXPECT_EQ(1, store::solves()[0].stars);
 }
 
 // ---- the end of a game -----------------------------------------------------------------
 
-TEST_F(PlayingScreenTest, StalemateIsADrawThatRecordsNothingButClearsTheSave) {
-    Harness h(1280, 720, kStep);
-    savePosition(5, "7k/5K2/8/6Q1/8/8/8/8 w - - 0 1", 9, {}, 1000);
-    open(h, 5, true, 0);
-    c_ = findControls(h);
-    clickSquare(h, c_, "g5");
-    clickSquare(h, c_, "g6");
-    h.frame();
-    ASSERT_TRUE(onSolvedScreen());
-    EXPECT_EQ(ui::Outcome::Draw, game().top().outcome);
-    EXPECT_EQ(10, game().top().moves);
-    EXPECT_FALSE(store::savedGame().valid);
-    EXPECT_TRUE(savedGameOnDisk().isNull());
-    EXPECT_TRUE(store::levelBests().empty());
-    EXPECT_TRUE(store::solves().empty());
-    EXPECT_EQ(1, store::unlockedLevel());
+// A resumed game of level 5 (16 moves for three stars), nine moves in and one
+// from its end: what the last move leaves in the store.
+TEST_F(PlayingScreenTest, TheLastMoveDecidesTheOutcomeAndWhatIsKept) {
+    const struct {
+        const char* what;
+        const char* to;  // the queen's move from g5
+        bool hintUsed;
+        ui::Outcome outcome;
+        int stars;  // of the best and the kept win, 0 for none
+    } cases[] = {
+        {"mate", "g7", false, ui::Outcome::Win, 3},
+        {"mate after a hint", "g7", true, ui::Outcome::Win, 1},
+        {"stalemate", "g6", false, ui::Outcome::Draw, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        Harness h(1280, 720, kStep);
+        store::SavedGame g = savedGameAt(5, "7k/5K2/8/6Q1/8/8/8/8 w - - 0 1");
+        g.moves = 9;
+        g.hintUsed = c.hintUsed;
+        store::saveGame(g);
+        open(h, 5, true, 0);
+        c_ = findControls(h);
+        clickSquare(h, c_, "g5");
+        clickSquare(h, c_, c.to);
+        h.frame();  // a finished game is recorded in the frame after the move
+        ASSERT_TRUE(onSolvedScreen());
+        EXPECT_EQ(c.outcome, game().top().outcome);
+        EXPECT_EQ(10, game().top().moves);
+        EXPECT_FALSE(store::savedGame().valid);
+        EXPECT_TRUE(savedGameOnDisk().isNull());
+        EXPECT_EQ(c.stars ? 6 : 1, store::unlockedLevel());
+        ASSERT_EQ(c.stars ? 1u : 0u, store::solves().size());
+        ASSERT_EQ(c.stars ? 1u : 0u, store::levelBests().count(5));
+        if (c.stars == 0) continue;
+        EXPECT_EQ(c.stars, store::levelBests().at(5).stars);
+        EXPECT_EQ(10, store::levelBests().at(5).moves);
+        EXPECT_EQ(c.stars, store::solves()[0].stars);
+    }
 }
 
 TEST_F(PlayingScreenTest, CheckTurnsTheBannerRedAndIllegalMovesChangeNothing) {
