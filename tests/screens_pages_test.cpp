@@ -207,6 +207,7 @@ TEST_F(PagesTest, SettingsVolumeFollowsTheDragAndIsSavedOnlyOnRelease) {
     EXPECT_EQ(0.25, storedJson("settings.dat")["musicVolume"].asNumber(0));
 }
 
+// Cancelled with Escape, then confirmed with Enter.
 TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
     Harness h(1280, 720);
     addSolve(5);
@@ -219,6 +220,9 @@ TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
     const ui::Rect german = controlRect(h, languageCell("de")), reset = controlRect(h, kResetButton);
 
     h.click(reset.x + 1, reset.cy());  // the left end of the button
+    h.key(SDLK_ESCAPE);
+    EXPECT_EQ(6, store::unlockedLevel()) << "cancelled";
+    h.click(reset.x + 1, reset.cy());
     // On the panel, clear of its buttons, over the "Deutsch" cell behind it:
     // the dialog stays open and the language stays.
     h.click(german);

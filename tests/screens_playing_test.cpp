@@ -6,7 +6,6 @@
 #include "core/levels.h"
 #include "core/pgn.h"
 #include "screens_support.h"
-#include "theme.h"
 #include "ui/board.h"
 
 namespace {
@@ -224,13 +223,13 @@ protected:
         EXPECT_EQ(moves, disk["moves"].asInt(-1));
     }
 
-    static void savePosition(int level, const std::string& fen, int moves,
-                             const std::vector<store::HistoryEntry>& history = {}, std::int64_t elapsedMs = 0) {
+    // A suspended game of level standing at fen after `moves` player moves.
+    static void savePosition(int level, const std::string& fen, int moves, bool hintUsed = false,
+                             const std::vector<store::HistoryEntry>& history = {}) {
         store::SavedGame saved = savedGameAt(level, fen);
         saved.moves = moves;
+        saved.hintUsed = hintUsed;
         saved.history = history;
-        saved.playerWhite = true;
-        saved.elapsedMs = elapsedMs;
         store::saveGame(saved);
     }
 };
@@ -486,20 +485,19 @@ TEST_F(PlayingScreenTest, UndoInAResumedGameEndingOnThePlayersOwnMoveTakesBackOn
                                                       {after({"e2e4", "e7e5", "g1f3"}), "Ng1\u2013f3", 'N', true}};
     std::string fen = history.back().fen;
     fen.replace(fen.find(" b "), 3, " w ");
-    savePosition(52, fen, 2, history, 30000);
+    savePosition(52, fen, 2, false, history);
     open(h, 52, true, 0);
     h.key(SDLK_z, KMOD_LCTRL);
     const store::SavedGame& saved = store::savedGame();
     EXPECT_EQ(2u, saved.history.size());
     EXPECT_EQ(history[1].fen, saved.fen);
     EXPECT_EQ(1, saved.moves);
-    EXPECT_GE(saved.elapsedMs, 30000);
 }
 
 // ---- hint -----------------------------------------------------------------------------------
 
 TEST_F(PlayingScreenTest, HintShowsForFourSecondsAndIsKeptWithTheGame) {
-    Harness h(1280, 720, kStep);
+    Harness h(720, 1100, kStep);  // the panel below the board
     open(h, 4, false, 5);
     c_ = findControls(h);  // 0.8 s into the roll
     h.click(c_.hint);      // does nothing during the roll
@@ -520,6 +518,8 @@ TEST_F(PlayingScreenTest, HintShowsForFourSecondsAndIsKeptWithTheGame) {
 
     checkSaved(playSuggested(h, levels::configFor(4).startingFen).fen(), 1, 1);
     EXPECT_TRUE(store::savedGame().hintUsed);
+    h.click(c_.back);
+    EXPECT_EQ(ScreenKind::Menu, topKind());
 }
 
 // ---- the end of a game -----------------------------------------------------------------
@@ -542,10 +542,7 @@ TEST_F(PlayingScreenTest, TheLastMoveDecidesTheOutcomeAndWhatIsKept) {
         SCOPED_TRACE(c.what);
         SetUp();
         Harness h(1280, 720, kStep);
-        store::SavedGame g = savedGameAt(5, "7k/5K2/8/6Q1/8/8/8/8 w - - 0 1");
-        g.moves = 9;
-        g.hintUsed = c.hintUsed;
-        store::saveGame(g);
+        savePosition(5, "7k/5K2/8/6Q1/8/8/8/8 w - - 0 1", 9, c.hintUsed);
         open(h, 5, true, 0);
         c_ = findControls(h);
         clickSquare(h, c_, "g5");
@@ -612,33 +609,5 @@ TEST_F(PlayingScreenTest, CheckTurnsTheBannerRedAndIllegalMovesChangeNothing) {
     ASSERT_EQ(1u, store::savedGame().history.size());
     EXPECT_EQ("4k3/8/8/8/8/8/4K3/R7 b - - 0 1", store::savedGame().fen);
 }
-
-// ---- layouts -------------------------------------------------------------------------------
-
-class PlayingLayoutTest : public PlayingScreenTest, public ::testing::WithParamInterface<WindowSize> {};
-
-// With the panel beside the board or below it: the board shows its own colours
-// where it says its squares are, and Hint and Back take the click where drawn.
-TEST_P(PlayingLayoutTest, BoardAndButtonsTakeTheClickWhereTheyAreDrawn) {
-    Harness h(GetParam().w, GetParam().h, kStep);
-    startGame(h, 1);
-    h.capture();
-    const theme::BoardTheme& look = theme::boardForStage(1);
-    const ui::Rect d4 = ui::squareRect(c_.board, chess::squareFromName("d4"));
-    const ui::Rect e4 = ui::squareRect(c_.board, chess::squareFromName("e4"));
-    EXPECT_LE(colourDistance(h.pixel(d4.cx(), d4.cy()), look.dark), 6);
-    EXPECT_LE(colourDistance(h.pixel(e4.cx(), e4.cy()), look.light), 6);
-
-    h.click(c_.hint);
-    captureBlinkOn(h);
-    EXPECT_EQ(2, magentaSquares(h, c_));
-    h.click(c_.back);
-    EXPECT_EQ(ScreenKind::Menu, topKind());
-}
-
-INSTANTIATE_TEST_SUITE_P(Sizes, PlayingLayoutTest, ::testing::Values(WindowSize{860, 560}, WindowSize{720, 1100}),
-                         [](const ::testing::TestParamInfo<WindowSize>& info) {
-                             return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
-                         });
 
 }  // namespace
