@@ -325,7 +325,6 @@ TEST_F(NavigationTest, LevelSelectPagesAndCardsFromTheKeyboard) {
     Harness h(1280, 720);  // five columns
     store::advanceUnlockedLevel(14);
     openOverMenu(h, stateOf(ScreenKind::LevelSelect));
-    const int firstCard = 12;  // after Back and the ten chips
     const struct {
         SDL_Keycode key;
         int focus;
@@ -340,7 +339,7 @@ TEST_F(NavigationTest, LevelSelectPagesAndCardsFromTheKeyboard) {
         SCOPED_TRACE(step.why);
         h.key(step.key);
         if (step.focus > 0) {
-            EXPECT_EQ(firstCard + step.focus, h.ctx().focus.current);
+            EXPECT_EQ(kFirstCard + step.focus, h.ctx().focus.current);
         }
     }
     h.key(SDLK_RETURN);
@@ -353,13 +352,10 @@ TEST_F(NavigationTest, LevelSelectPagesAndCardsFromTheKeyboard) {
 TEST_F(NavigationTest, SettingsSwitchAndSliderFromTheKeyboard) {
     Harness h(1280, 720);
     openOverMenu(h, stateOf(ScreenKind::Settings));
-    auto focusOn = [&](int id) {
-        while (h.ctx().focus.current != id || !h.ctx().focus.visible) h.key(SDLK_TAB);
-    };
-    focusOn(2);
+    controlRect(h, 2);  // Tabbed to the first switch
     h.key(SDLK_SPACE);
     EXPECT_TRUE(store::settings().flipBoard);
-    focusOn(4);
+    controlRect(h, 4);  // and on to the music slider
     const struct {
         SDL_Keycode key;
         double volume;
@@ -377,14 +373,6 @@ TEST_F(NavigationTest, SettingsSwitchAndSliderFromTheKeyboard) {
 }
 
 // ---- solved ------------------------------------------------------------------------
-
-ui::GameState solvedState(int level, ui::Outcome outcome) {
-    ui::GameState s = stateOf(ScreenKind::Solved, level);
-    s.outcome = outcome;
-    s.moves = 17;
-    s.elapsedMs = 95000;
-    return s;
-}
 
 // Whether a button is drawn as the primary one: its fill beside the label.
 bool isPrimary(const Harness& h, const ui::Rect& r) {
@@ -404,7 +392,8 @@ class SolvedButtonsTest : public NavigationTest, public ::testing::WithParamInte
 TEST_P(SolvedButtonsTest, NextAgainAndMenu) {
     const SolvedCase c = GetParam();
     Harness h(c.size.w, c.size.h);
-    const ui::GameState result = solvedState(c.level, c.outcome);
+    ui::GameState result = stateOf(ScreenKind::Solved, c.level);
+    result.outcome = c.outcome;
     const bool last = c.level == levels::kTotalLevels;
     const int count = last ? 2 : 3;
 
