@@ -280,18 +280,12 @@ TEST_P(WholeGameTest, LevelOneFromTheDiceToTheSolvedScreen) {
     final.getMoves();
     EXPECT_TRUE(final.checkMate);
 
-    EXPECT_FALSE(store::savedGame().valid);
-    EXPECT_TRUE(savedGameOnDisk().isNull());
-    ASSERT_EQ(1u, store::levelBests().count(1));
-    EXPECT_EQ(levels::computeStars(moves, cfg.optimumMoves), store::levelBests().at(1).stars);
-    EXPECT_EQ(moves, store::levelBests().at(1).moves);
-    ASSERT_EQ(1u, store::solves().size());
-    EXPECT_EQ(solved.finalFen, store::solves()[0].finalFen);
-    EXPECT_GE(store::unlockedLevel(), 2);
-
     // The game itself is kept, for the solved screen and in the store: White's
     // mate ends it, and its moves lead from the level's start to the final position.
+    // (What a win records besides is pinned by the end-of-game table below.)
+    ASSERT_EQ(1u, store::solves().size());
     const store::SolveEntry& kept = store::solves()[0];
+    EXPECT_EQ(solved.finalFen, kept.finalFen);
     EXPECT_EQ(chess::Board::fromFen(cfg.startingFen).fen(), kept.startFen);
     EXPECT_EQ(static_cast<std::size_t>(2 * moves - 1), kept.playedMoves.size());
     EXPECT_EQ(solved.finalFen, chess::replayLine(kept.startFen, kept.playedMoves).final.fen());
