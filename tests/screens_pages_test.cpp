@@ -34,40 +34,32 @@ protected:
     }
 };
 
-double headerH(const Harness& h) { return h.s(60); }
-
 // ---- about ------------------------------------------------------------------
-// The centre line of the about page's first link below the header, in
-// reference units at size factor 1.
-constexpr double kAboutFirstLink = 26 + 42 + 36 + 28 + 24 + 26 + 22 + 30 + 26;
 
+// Back, then the mail and web links of the makers, the three credits' links,
+// and the Licenses button under the credits.
 TEST_F(PagesTest, AboutLinksTakeTheirClickAndTheButtonUnderTheCreditsOpensTheLicences) {
     Harness h(1280, 720);
     open(h, ScreenKind::About);
 
-    // The mail link, in the makers' column on the left: dimmed under the
-    // mouse, its click swallowed without effect.
-    const double linkX = h.w() / 4 + 8, linkY = headerH(h) + kAboutFirstLink;
-    const ui::Rect linkBand{linkX - 80, linkY - 8, 160, 16};
+    // The mail link: dimmed under the mouse.
+    const ui::Rect mail = controlRect(h, 2);
     h.capture();
-    const int plain = h.countNear(linkBand, kPrimary, 10);
-    h.moveTo(linkX, linkY);
+    const int plain = h.countNear(mail, kPrimary, 10);
+    h.moveTo(mail.cx(), mail.cy());
     h.capture();
     EXPECT_GT(plain, 40);
-    EXPECT_LT(h.countNear(linkBand, kPrimary, 10), plain / 2);
-    h.click(linkX, linkY);
-    h.frame();
-    EXPECT_EQ(topKind(), ScreenKind::About);
-    EXPECT_EQ(game().depth(), 2);
+    EXPECT_LT(h.countNear(mail, kPrimary, 10), plain / 2);
 
-    // Down the credits' column on the right only the button below them leaves.
-    double y = headerH(h);
-    for (; topKind() == ScreenKind::About && y < h.h(); y += 8) {
-        h.click(h.w() * 3 / 4 - 8, y);
+    // The links' clicks are swallowed without leaving; only the button leaves.
+    for (int id = 2; id <= 6; ++id) {
+        h.click(controlRect(h, id));
         h.frame();
+        EXPECT_EQ(topKind(), ScreenKind::About) << id;
+        EXPECT_EQ(game().depth(), 2);
     }
+    h.click(controlRect(h, 7));
     EXPECT_EQ(topKind(), ScreenKind::Licenses);
-    EXPECT_GT(y, h.h() / 3);
     EXPECT_EQ(game().depth(), 3);
     h.key(SDLK_ESCAPE);
     EXPECT_EQ(topKind(), ScreenKind::About);
@@ -75,30 +67,18 @@ TEST_F(PagesTest, AboutLinksTakeTheirClickAndTheButtonUnderTheCreditsOpensTheLic
 
 // ---- gallery ---------------------------------------------------------------------
 
-ui::Rect galleryCard(const Harness& h, int i) {
-    const double margin = h.s(16), gap = h.s(10);
-    const double y0 = headerH(h) + h.s(4) + h.s(28) + h.s(8);
-    const int cols = std::clamp(static_cast<int>((h.w() - 2 * margin) / h.s(230)), 2, 5);
-    const int rows = (10 + cols - 1) / cols;
-    const double cardW = (h.w() - 2 * margin - (cols - 1) * gap) / cols;
-    const double cardH = std::min((h.h() - h.s(34) - y0 - (rows - 1) * gap) / rows, 1.26 * cardW);
-    return {margin + (i % cols) * (cardW + gap), y0 + (i / cols) * (cardH + gap), cardW, cardH};
-}
-ui::Rect cardBoard(const Harness& h, int i) {
-    const ui::Rect r = galleryCard(h, i);
-    const double side = std::min(r.w - h.s(16), 0.56 * r.h);
-    return {r.cx() - side / 2, r.y + h.s(8), side, side};
-}
-// The card's mini board in the looks of the level's stage: its dark squares
-// (opaque, so their colour is exact) cover a good part of the board's area.
-bool cardShown(const Harness& h, int i, int level) {
-    const ui::Rect board = cardBoard(h, i);
+// With wins the gallery shows Back, ten page chips, then three buttons a card.
+constexpr int kFirstChip = 2, kFirstCardButton = 12;
+int cardsShown(const Harness& h) { return (h.ctx().focus.lastCount - kFirstCardButton + 1) / 3; }
+
+// The cards' mini boards in the looks of the level's stage: their dark squares
+// (opaque, so their colour is exact) cover a good part of the grid below the chips.
+bool stageShown(const Harness& h, const ui::Rect& chip, int level) {
     const std::uint32_t dark = theme::boardForStage(levels::configFor(level).stage).dark;
-    return h.countNear(board, dark, 6) > board.w * board.w / 10;
+    return h.countNear({0, chip.bottom(), h.w(), h.h() - chip.bottom()}, dark, 6) > 2000;
 }
-// Chip p drawn selected: the primary fill at its left end, clear of the label.
-bool chipSelected(const Harness& h, int p) {
-    const ui::Rect r = pageChip(h, headerH(h), p);
+// Chip r drawn selected: the primary fill at its left end, clear of the label.
+bool chipSelected(const Harness& h, const ui::Rect& r) {
     return h.countNear(ui::Rect{r.x + 5, r.y + 8, 6, r.h - 16}, kPrimary, 12) > 40;
 }
 
@@ -108,58 +88,56 @@ TEST_F(PagesTest, GalleryOpensOnTheRangeOfTheHighestSolveAndPagesByChips) {
     addSolve(27);
     ASSERT_NE(levels::configFor(3).stage, levels::configFor(27).stage);
     open(h, ScreenKind::Gallery);
-    h.capture();
-    EXPECT_TRUE(chipSelected(h, 2));
-    EXPECT_FALSE(chipSelected(h, 0));
-    EXPECT_TRUE(cardShown(h, 0, 27));
-    EXPECT_FALSE(cardShown(h, 1, 27));
-
-    h.click(pageChip(h, headerH(h), 0));
-    h.capture();
-    EXPECT_TRUE(chipSelected(h, 0));
-    EXPECT_TRUE(cardShown(h, 0, 3));
-    EXPECT_FALSE(cardShown(h, 1, 3));
-
-    // A range without wins: no cards, the notice in the middle of the grid.
-    h.click(pageChip(h, headerH(h), 5));
-    h.capture();
-    EXPECT_TRUE(chipSelected(h, 5));
-    EXPECT_FALSE(cardShown(h, 0, 51));
-    const double midY = (galleryCard(h, 0).y + h.h() - h.s(34)) / 2;
+    const ui::Rect first = controlRect(h, kFirstChip), third = controlRect(h, kFirstChip + 2);
+    const ui::Rect sixth = controlRect(h, kFirstChip + 5);
+    const struct {
+        const ui::Rect* chip;  // clicked first, unless null
+        int level;             // the win on the page, 0 for none
+    } pages[] = {{nullptr, 27}, {&first, 3}, {&sixth, 0}};
+    for (const auto& page : pages) {
+        if (page.chip) h.click(*page.chip);
+        h.capture();
+        const ui::Rect& selected = page.chip ? *page.chip : third;
+        EXPECT_TRUE(chipSelected(h, selected)) << page.level;
+        EXPECT_EQ(&selected == &first, chipSelected(h, first)) << page.level;
+        EXPECT_EQ(page.level ? 1 : 0, cardsShown(h)) << page.level;
+        for (int level : {3, 27}) EXPECT_EQ(level == page.level, stageShown(h, first, level)) << page.level;
+    }
+    // A range without wins: the notice in the middle of the grid.
+    const double midY = (first.bottom() + h.s(8) + h.h() - h.s(34)) / 2;
     EXPECT_GT(h.countNear(ui::Rect{h.w() / 2 - 150, midY - 10, 300, 20}, kMutedText, 12), 30);
 }
 
 TEST_F(PagesTest, GalleryCardWithoutFinalPositionShowsTheStartingPosition) {
-    auto boardPixels = [](const std::string& fen) {
+    // Everything above the first card's buttons, in a fresh window at the same frame times.
+    auto cardPixels = [](const std::string& fen) {
         store::resetProgress();
         addSolve(12, fen);
         Harness h(1280, 720);
         open(h, ScreenKind::Gallery);
+        const ui::Rect replay = controlRect(h, kFirstCardButton);
         h.capture();
-        const ui::Rect r = cardBoard(h, 0);
-        return h.region(ui::Rect{r.x + 2, r.y + 2, r.w - 4, r.h - 4});
+        return h.region(ui::Rect{0, 0, h.w(), replay.y - h.s(6)});
     };
-    const std::vector<std::uint32_t> empty = boardPixels("");
-    EXPECT_EQ(empty, boardPixels(chess::Board::startPosition().fen()));
-    EXPECT_NE(empty, boardPixels("4k3/8/8/8/8/8/8/4K2Q w - - 0 1"));
+    const std::vector<std::uint32_t> empty = cardPixels("");
+    EXPECT_EQ(empty, cardPixels(chess::Board::startPosition().fen()));
+    EXPECT_NE(empty, cardPixels("4k3/8/8/8/8/8/8/4K2Q w - - 0 1"));
 }
 
 // ---- settings ----------------------------------------------------------------
 
-// The settings column at 1280 x 720: 620 wide and centred, content from y = 66.
-constexpr double kColumnX = 330, kColumnW = 620;
-constexpr double kMusicSliderY = 244 + 11, kLanguageGridY = 364, kResetButtonY = 590;
+// Back, two switches, the music and sound sliders, "System" and the
+// catalogue's languages, then Delete progress.
+constexpr int kMusicSlider = 4, kSystemCell = 6, kResetButton = 29;
 
-ui::Rect languageCell(int i) { return {kColumnX + (i % 5) * 118, kLanguageGridY + (i / 5) * 36, 112, 30}; }
-
-// Cell 0 is "System"; the catalogue's languages follow.
-ui::Rect languageCell(const std::string& code) {
+// The cell of a language code; "" is the System cell.
+int languageCell(const std::string& code) {
     const auto& all = i18n::languages();
     for (std::size_t i = 0; i < all.size(); ++i) {
-        if (all[i].code == code) return languageCell(static_cast<int>(i) + 1);
+        if (all[i].code == code) return kSystemCell + 1 + static_cast<int>(i);
     }
-    ADD_FAILURE() << "no language " << code;
-    return {};
+    EXPECT_EQ("", code);
+    return kSystemCell;
 }
 
 bool cellSelected(const Harness& h, const ui::Rect& cell) {
@@ -170,12 +148,13 @@ TEST_F(PagesTest, SettingsLanguageChangeSavesAndRebuildsTheScreenInTheNewLanguag
     Harness h(1280, 720);
     open(h, ScreenKind::Settings);
     const ui::Rect title{h.w() / 2 - 200, 15, 400, 32};
+    const ui::Rect system = controlRect(h, kSystemCell), german = controlRect(h, languageCell("de"));
     h.capture();
     const int englishTitle = h.countNear(title, kDarkText, 24);
-    EXPECT_FALSE(cellSelected(h, languageCell(0))) << "a chosen language leaves the System cell unselected";
+    EXPECT_FALSE(cellSelected(h, system)) << "a chosen language leaves the System cell unselected";
 
     const ui::Screen* before = game().current();
-    h.click(languageCell("de"));
+    h.click(german);
     EXPECT_EQ(store::settings().language, "de");
     EXPECT_EQ(i18n::currentLanguage(), "de");
     EXPECT_EQ(storedJson("settings.dat")["language"].asString(), "de");
@@ -185,12 +164,12 @@ TEST_F(PagesTest, SettingsLanguageChangeSavesAndRebuildsTheScreenInTheNewLanguag
     // "Einstellungen" is far wider than "Settings".
     EXPECT_GT(h.countNear(title, kDarkText, 24), englishTitle * 13 / 10);
 
-    // Cell 0 follows the system language and is the selected one afterwards.
-    h.click(languageCell(0));
+    // The System cell follows the system language and is the selected one afterwards.
+    h.click(system);
     EXPECT_EQ(store::settings().language, "");
     EXPECT_EQ(storedJson("settings.dat")["language"].asString(), "");
     h.capture();
-    EXPECT_TRUE(cellSelected(h, languageCell(0)));
+    EXPECT_TRUE(cellSelected(h, system));
 }
 
 TEST_F(PagesTest, SettingsVolumeFollowsTheDragAndIsSavedOnlyOnRelease) {
@@ -198,33 +177,37 @@ TEST_F(PagesTest, SettingsVolumeFollowsTheDragAndIsSavedOnlyOnRelease) {
     store::saveSettings();
     open(h, ScreenKind::Settings);
     const std::string saved = fileBytes(settingsFile());
+    // The slider's track, inside the reach it grabs the pointer from.
+    const ui::Rect grab = controlRect(h, kMusicSlider);
+    const double x0 = grab.x + h.s(12), w = grab.w - 2 * h.s(12), y = grab.cy();
 
-    h.press(kColumnX + 0.2 * kColumnW, kMusicSliderY);
+    h.press(x0 + 0.2 * w, y);
     EXPECT_NEAR(audio::musicVolume(), 0.2, 0.01);
-    h.dragTo(kColumnX + 0.5 * kColumnW, kMusicSliderY);
+    h.dragTo(x0 + 0.5 * w, y);
     EXPECT_NEAR(audio::musicVolume(), 0.5, 0.01);
     // Dragged past the end and below the track: still the music slider, clamped.
-    h.dragTo(kColumnX + kColumnW + 5, kMusicSliderY + 15);
-    EXPECT_NEAR(audio::musicVolume(), 1.0, 1e-9);
-    h.dragTo(kColumnX + 0.7 * kColumnW, kMusicSliderY);
+    h.dragTo(x0 + w + 5, y + 15);
+    EXPECT_EQ(1.0, audio::musicVolume());
+    h.dragTo(x0 + 0.7 * w, y);
     EXPECT_NEAR(store::settings().musicVolume, 0.7, 0.01);
     EXPECT_EQ(fileBytes(settingsFile()), saved) << "nothing written during the drag";
 
     h.release();
     EXPECT_NE(fileBytes(settingsFile()), saved);
-    EXPECT_NEAR(storedJson("settings.dat")["musicVolume"].asNumber(0), 0.7, 0.01);
-    EXPECT_NEAR(store::settings().sfxVolume, 0.75, 1e-9) << "the other slider is untouched";
+    EXPECT_EQ(storedJson("settings.dat")["musicVolume"].asNumber(0), store::settings().musicVolume);
+    EXPECT_EQ(0.75, store::settings().sfxVolume) << "the other slider is untouched";
 
     const std::string afterRelease = fileBytes(settingsFile());
     h.run(0.1);
     EXPECT_EQ(fileBytes(settingsFile()), afterRelease) << "saved once, not on every idle frame";
 
     // A click whose press and release fall into one frame sets and saves the volume too.
-    h.click(kColumnX + 0.25 * kColumnW, kMusicSliderY);
+    h.click(x0 + 0.25 * w, y);
     EXPECT_EQ(0.25, store::settings().musicVolume);
     EXPECT_EQ(0.25, storedJson("settings.dat")["musicVolume"].asNumber(0));
 }
 
+// Cancelled with Escape, then confirmed with Enter.
 TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
     Harness h(1280, 720);
     addSolve(5);
@@ -234,11 +217,15 @@ TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
     store::settings().flipBoard = true;
     store::settings().musicVolume = 0.4;
     open(h, ScreenKind::Settings);
+    const ui::Rect german = controlRect(h, languageCell("de")), reset = controlRect(h, kResetButton);
 
-    h.click(kColumnX + 1, kResetButtonY + 17);  // the left end of the button
+    h.click(reset.x + 1, reset.cy());  // the left end of the button
+    h.key(SDLK_ESCAPE);
+    EXPECT_EQ(6, store::unlockedLevel()) << "cancelled";
+    h.click(reset.x + 1, reset.cy());
     // On the panel, clear of its buttons, over the "Deutsch" cell behind it:
     // the dialog stays open and the language stays.
-    h.click(languageCell("de"));
+    h.click(german);
     EXPECT_EQ(store::settings().language, "en");
     EXPECT_GT(store::unlockedLevel(), 1);
     h.key(SDLK_RETURN);
@@ -247,7 +234,7 @@ TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
     EXPECT_TRUE(store::levelBests().empty());
     EXPECT_FALSE(store::hasSavedGame());
     EXPECT_TRUE(store::settings().flipBoard);
-    EXPECT_NEAR(store::settings().musicVolume, 0.4, 1e-9);
+    EXPECT_EQ(0.4, store::settings().musicVolume);
     EXPECT_EQ(topKind(), ScreenKind::Settings);
 }
 

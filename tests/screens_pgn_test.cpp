@@ -46,16 +46,8 @@ protected:
 
 // ---- gallery -----------------------------------------------------------------------
 
-// The three buttons of the first card at 1280 x 720: Replay, Copy PGN, Save PGN.
-ui::Rect cardAction(const Harness& h, int i) {
-    const double margin = h.s(16), gap = h.s(10), pad = h.s(8);
-    const double y0 = h.s(60) + h.s(4) + h.s(28) + h.s(8);
-    const double cardW = (h.w() - 2 * margin - 4 * gap) / 5;
-    const double cardH = std::min((h.h() - h.s(34) - y0 - gap) / 2, 1.26 * cardW);
-    const double bh = std::round(std::min(h.s(22), 0.085 * cardH));
-    const double w = (cardW - 2 * pad - 2 * h.s(4)) / 3;
-    return {margin + pad + i * (w + h.s(4)), y0 + cardH - h.s(22) - bh, w, bh};
-}
+// The first card's Replay, Copy PGN and Save PGN, after Back and the ten page chips.
+ui::Rect cardAction(Harness& h, int i) { return controlRect(h, 12 + i); }
 
 TEST_F(PgnScreensTest, GalleryCardCopiesSavesAndOpensTheReplay) {
     const store::SolveEntry won = wonGame();
@@ -101,11 +93,7 @@ TEST_F(PgnScreensTest, SolvedAndPlayingScreensCopyTheirGame) {
     solved.playedMoves = kScholarsMate;
     Harness h(1280, 720);
     openOverMenu(h, solved);
-    // The copy button sits under the three-button column of the wide panel.
-    const double panelX = 0.48 * h.w(), panelW = 0.48 * h.w();
-    const double textBottom = h.s(16) + h.s(10) + 1.5 * h.s(34) + h.s(24) + h.s(44) + h.s(74);
-    const double columnBottom = textBottom + h.s(28) + 2 * h.s(52) + h.s(42);
-    h.click(panelX + panelW / 2, columnBottom + h.s(12) + h.s(15));
+    h.click(controlRect(h, 4));  // Copy PGN, under Next level, Again and Menu
     EXPECT_NE(std::string::npos, clipboard().find("\n\n1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0\n"));
 
     store::SavedGame g = savedGameAt(kLevel, finalFenOf({"e2e4", "e7e5"}));
@@ -133,7 +121,7 @@ std::vector<ui::Rect> replaySquares(const Harness& h) {
     return squares;
 }
 
-// The board's squares after the keys (and a click on the End button), each in a
+// The board's squares after the keys (or a click on the End button), each in a
 // fresh window at the same frame time, so that the pieces' idle motion matches.
 class ReplayTest : public PgnScreensTest {
 protected:
@@ -144,12 +132,7 @@ protected:
         Harness h(1280, 720);
         openOverMenu(h, stateOf(ScreenKind::Replay, kLevel));
         for (int key : keys) h.key(key);
-        if (endButton) {
-            const double headerH = h.s(60), pad = h.s(16);
-            const ui::Rect panel{0.6 * h.w(), headerH, 0.4 * h.w() - pad, h.h() - headerH - pad};
-            const double w = std::min((panel.w - 3 * h.s(8)) / 4, h.s(90));
-            h.click(panel.cx() + 1.5 * w + 1.5 * h.s(8), panel.bottom() - h.s(21));
-        }
+        if (endButton) h.click(controlRect(h, h.ctx().focus.lastCount));  // the last of the step buttons
         h.frameAt(5.0);
         h.capture();
         std::vector<std::vector<std::uint32_t>> pixels;

@@ -235,13 +235,28 @@ private:
     std::vector<std::uint32_t> pixels_;
 };
 
-// Page chip p of the ten-chip row under a header of height headerH
-// (level select and gallery).
-inline ui::Rect pageChip(const Harness& h, double headerH, int p) {
-    const double chipW = std::min((h.w() - h.s(24) - 9 * h.s(6)) / 10, h.s(92));
-    const double x0 = (h.w() - (10 * chipW + 9 * h.s(6))) / 2;
-    return {x0 + p * (chipW + h.s(6)), headerH + h.s(4), chipW, h.s(28)};
+// Where control `id` (1-based, in reading order) of the screen on top is
+// drawn, found the way a keyboard user finds it: Tab until the ring is on it.
+// Two frames: the ring moves at the end of the first, the second draws it there.
+inline ui::Rect controlRect(Harness& h, int id) {
+    const ui::Focus& f = h.ctx().focus;
+    const int n = std::max(f.lastCount, 1);
+    int tabs = 0, at = f.current;
+    if (!f.visible) {
+        tabs = 1;  // the first key only shows the ring
+        at = std::max(at, 1);
+    }
+    tabs += (id - at + n) % n;
+    for (int i = 0; i < tabs; ++i) h.queueKey(SDLK_TAB);
+    h.frame();
+    h.frame();
+    EXPECT_EQ(id, f.current) << "no control " << id << " of " << f.lastCount;
+    return f.rect;
 }
+
+struct WindowSize {
+    int w, h;
+};
 
 // The screens' fixture: a throw-away home and no real display or sound for the
 // process, then fresh progress and known settings for every test.
