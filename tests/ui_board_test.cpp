@@ -1,11 +1,15 @@
 // The board on a software renderer: square mapping, the framed base picture,
-// every highlight, the pieces and the slide, read back as pixels.
+// every highlight, the pieces and the slide, read back as pixels; the mini boards.
+#include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <numbers>
 #include <tuple>
+#include <vector>
 
 #include "core/chess.h"
 #include "theme.h"
@@ -76,6 +80,38 @@ int inkIn(const Canvas& c, std::uint32_t border, int x, int y, int w, int h) {
     for (int j = y; j < y + h; ++j)
         for (int i = x; i < x + w; ++i) ink += channelDistance(c.rgb(i, j), border) > 16;
     return ink;
+}
+
+// Mini boards are painted once per position, look, orientation and pixel size, then copied.
+constexpr int kW = 240;
+constexpr std::uint32_t kGround = 0x334466;
+
+// The pixels of a 240x200 image holding one mini board on a plain ground.
+std::vector<std::uint32_t> paintMini(const chess::Board& board, int look, bool flipped, const ui::Rect& r,
+                                     double scale = 1.0) {
+    drawtest::Image img(kW, 200);
+    img.fill(kGround);
+    cairo_scale(img.cr(), scale, scale);
+    ui::paintMiniBoard(img.cr(), r, board, theme::allBoards()[look], flipped);
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < img.h(); ++y)
+        for (int x = 0; x < kW; ++x) pixels.push_back(img.rgb(x, y));
+    return pixels;
+}
+
+// Mean luminance of the pixels of a cell that are not the square's own colour:
+// the piece, its outline and its shadow.
+double pieceLuminance(const std::vector<std::uint32_t>& pixels, int cx, int cy, int cell, std::uint32_t square) {
+    double sum = 0;
+    int count = 0;
+    for (int y = cy + 1; y < cy + cell - 1; ++y)
+        for (int x = cx + 1; x < cx + cell - 1; ++x) {
+            const double l = theme::luminance(pixels[y * kW + x]);
+            if (std::abs(l - theme::luminance(square)) < 0.03) continue;
+            sum += l;
+            ++count;
+        }
+    return count ? sum / count : 0;
 }
 
 }  // namespace
@@ -243,22 +279,50 @@ TEST(BoardPieces, SlideStartsOnFromAndEndsOnTo) {
 }
 
 TEST(MiniBoard, PaintsSquaresPiecesAndOutline) {
-    drawtest::Image img(200, 160);
     chess::Board board;
     board.sq[4] = 'K';  // e1
     const theme::BoardTheme& look = theme::allBoards()[4];
     for (bool flipped : {false, true}) {
-        img.fill(0x000000);
-        ui::paintMiniBoard(img.cr(), ui::Rect{0, 0, 200, 160}, board, look, flipped);
+        const std::vector<std::uint32_t> img = paintMini(board, 4, flipped, {0, 0, 200, 160});
+        auto at = [&](int x, int y) { return img[y * kW + x]; };
         // Centred: 160 x 160 starting at x = 20, cells of 20; bottom-left is dark either way.
-        for (auto [x, y, rgb] : {std::tuple{10, 80, 0x000000u}, {18, 80, 0x000000u}, {30, 150, look.dark},
+        for (auto [x, y, rgb] : {std::tuple{10, 80, kGround}, {18, 80, kGround}, {30, 150, look.dark},
                                  {170, 150, look.light}})
-            EXPECT_EQ(img.rgb(x, y), rgb) << x << "," << y;
-        EXPECT_LT(channelDistance(img.rgb(20, 70), look.border), 60) << "outline";
-        EXPECT_LT(channelDistance(img.rgb(100, 0), look.border), 60) << "outline";
+            EXPECT_EQ(at(x, y), rgb) << x << "," << y;
+        EXPECT_LT(channelDistance(at(20, 70), look.border), 60) << "outline";
+        EXPECT_LT(channelDistance(at(100, 0), look.border), 60) << "outline";
         // The king's cross: e1 sits in column 4 of the bottom row, or column 3 of the top row.
         const int kx = 20 + (flipped ? 3 : 4) * 20 + 10;
         const int ky = flipped ? 0 : 140;
-        EXPECT_GT(channelDistance(img.rgb(kx, ky + 12), img.rgb(kx, ky + 1)), 60) << flipped;
+        EXPECT_GT(channelDistance(at(kx, ky + 12), at(kx, ky + 1)), 60) << flipped;
     }
+}
+
+TEST(MiniBoardCache, CopiesMatchTheFirstPaintingAndFollowEveryInput) {
+    const chess::Board start = chess::Board::startPosition();
+    const ui::Rect at{20, 10, 160, 160};
+    const std::vector<std::uint32_t> first = paintMini(start, 3, false, at);
+    EXPECT_EQ(paintMini(start, 3, false, at), first) << "the copy differs from the painting";
+
+    chess::Board moved = start;
+    moved.makeMove(12, 28);
+    EXPECT_NE(paintMini(start, 3, true, at), first) << "orientation";
+    EXPECT_NE(paintMini(moved, 3, false, at), first) << "position";
+    EXPECT_NE(paintMini(start, 0, false, at), first) << "look";
+    EXPECT_NE(paintMini(start, 3, false, at, 1.2), first) << "pixel size";
+
+    // Shifted by whole pixels the picture only moves.
+    const std::vector<std::uint32_t> shifted = paintMini(start, 3, false, {30, 10, 160, 160});
+    for (int y = 12; y < 168; y += 7)
+        for (int x = 22; x < 178; x += 5) EXPECT_EQ(shifted[y * kW + x + 10], first[y * kW + x]) << x << "," << y;
+}
+
+TEST(MiniBoardCache, SmallPiecesKeepTheirColour) {
+    // 15 px cells, as on the level select's cards in a small window. b2 and
+    // a7 are both dark squares: the white pawn must read lighter than the black one.
+    const std::vector<std::uint32_t> pixels = paintMini(chess::Board::startPosition(), 0, false, {0, 0, 120, 120});
+    const std::uint32_t dark = theme::allBoards()[0].dark;
+    const double whitePawn = pieceLuminance(pixels, 15, 90, 15, dark);  // b2
+    const double blackPawn = pieceLuminance(pixels, 0, 15, 15, dark);   // a7
+    EXPECT_GT(whitePawn, blackPawn + 0.05) << whitePawn << " vs " << blackPawn;
 }

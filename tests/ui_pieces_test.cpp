@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "ui/pieces.h"
 #include "ui_draw_support.h"
@@ -29,15 +30,11 @@ TEST(PieceGlyph, EachKindHasItsOwnSilhouetteInOneFlatColour) {
         EXPECT_EQ(img.alpha(50, 96), 0) << kind;  // below the common foot line
     }
     // Landmarks: the knight faces left, the rook's crenels are open, the king's cross has arms.
-    struct Landmark {
-        char kind;
-        int x, y, alpha;
-    };
-    for (const Landmark& m : {Landmark{'N', 22, 41, 255}, {'N', 78, 41, 0}, {'R', 41, 25, 0}, {'R', 50, 25, 255},
-                              {'K', 40, 14, 255}, {'K', 40, 22, 0}}) {
+    for (auto [kind, x, y, alpha] : {std::tuple{'N', 22, 41, 255}, {'N', 78, 41, 0}, {'R', 41, 25, 0},
+                                     {'R', 50, 25, 255}, {'K', 40, 14, 255}, {'K', 40, 22, 0}}) {
         Image img(100, 100);
-        ui::paintPieceGlyph(img.cr(), m.kind, 50, 50, 100, 0, 1.0);
-        EXPECT_EQ(img.alpha(m.x, m.y), m.alpha) << m.kind << " at " << m.x << "," << m.y;
+        ui::paintPieceGlyph(img.cr(), kind, 50, 50, 100, 0, 1.0);
+        EXPECT_EQ(img.alpha(x, y), alpha) << kind << " at " << x << "," << y;
     }
 }
 
@@ -48,20 +45,14 @@ TEST(PiecePainting, LightAndDarkSidesOutlinesShadowAndDetails) {
         ui::paintPieceCairo(img.cr(), piece, x, 0, 100, 1.0);
     EXPECT_LT(drawtest::channelOf(img.rgb(50, 70), 0), red(img.rgb(50, 70))) << "the warm ivory gradient";
     // Red channel at a point: above or below a bound.
-    struct Probe {
-        int x, y;
-        bool above;
-        int bound;
-        const char* what;
-    };
-    for (const Probe& p : {Probe{50, 70, true, 200, "white body"}, {150, 70, false, 60, "black body"},
-                           {50, 32, true, red(img.rgb(50, 70)), "the gradient darkens downwards"},
-                           {50, 23, false, 80, "dark outline around white"},
-                           {150, 23, true, 180, "light outline around black"},
-                           {78, 93, false, red(kGrey), "shadow right and down of the foot"},
-                           {235, 32, false, 80, "knight's eye"}, {242, 32, true, 180, "beside the eye"},
-                           {351, 28, false, 80, "bishop's slit"}, {344, 28, true, 180, "beside the slit"}})
-        EXPECT_TRUE(p.above ? red(img.rgb(p.x, p.y)) > p.bound : red(img.rgb(p.x, p.y)) < p.bound) << p.what;
+    for (auto [x, y, above, bound, what] :
+         {std::tuple{50, 70, true, 200, "white body"}, {150, 70, false, 60, "black body"},
+          {50, 32, true, red(img.rgb(50, 70)), "the gradient darkens downwards"},
+          {50, 23, false, 80, "dark outline around white"}, {150, 23, true, 180, "light outline around black"},
+          {78, 93, false, red(kGrey), "shadow right and down of the foot"}, {235, 32, false, 80, "knight's eye"},
+          {242, 32, true, 180, "beside the eye"}, {351, 28, false, 80, "bishop's slit"},
+          {344, 28, true, 180, "beside the slit"}})
+        EXPECT_TRUE(above ? red(img.rgb(x, y)) > bound : red(img.rgb(x, y)) < bound) << what;
     EXPECT_EQ(img.rgb(50, 2), kGrey) << "nothing above";
 }
 
