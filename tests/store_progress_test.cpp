@@ -133,7 +133,8 @@ TEST(ProgressDemo, GeneratedSolvesAreShownButNeverWritten) {
     } cases[] = {{"250", 100}, {"3", 3}, {"-3", 0}, {"abc", 0}};
     for (const auto& c : cases) {
         ::setenv("ZELVANE_SOLVES", c.value, 1);  // the child inherits it
-        storetest::withStore("saves.dat", R"({"unlocked_level":3,"solves_list":[{"level":2}]})", [&](const std::string& data) {
+        const char* const loaded = R"({"unlocked_level":3,"solves_list":[{"level":2}]})";
+        storetest::withStore("saves.dat", loaded, [&](const std::string& data) {
             const std::string before = storetest::readFile(data + "/saves.dat");
             EXPECT_EQ(c.solves ? c.solves + 1 : 3, store::unlockedLevel()) << c.value;
             ASSERT_EQ(c.solves + 1u, store::solves().size()) << c.value;  // the loaded one stays in front
