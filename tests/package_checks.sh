@@ -30,8 +30,8 @@ version=$(sed -n 's/^project(Zelvane VERSION \([0-9.]*\).*/\1/p' "$src/CMakeList
 
 # Width and height from a PNG's header, as "W H"; empty for anything else.
 png_size() {
-    [ "$(od -An -tx1 -N8 "$1" | tr -d ' \n')" = "89504e470d0a1a0a" ] || return 0
-    [ "$(dd if="$1" bs=1 skip=12 count=4 2>/dev/null)" = "IHDR" ] || return 0
+    # The signature, then the length and name of the IHDR chunk.
+    [ "$(od -An -tx1 -N16 "$1" | tr -d ' \n')" = 89504e470d0a1a0a0000000d49484452 ] || return 0
     set -- $(od -An -tu1 -j16 -N8 "$1")
     echo "$(( ($1 << 24) + ($2 << 16) + ($3 << 8) + $4 )) $(( ($5 << 24) + ($6 << 16) + ($7 << 8) + $8 ))"
 }
@@ -200,7 +200,6 @@ deb)
     deb=$(ls "$work"/cpack/zelvane_"$version"_*.deb 2>/dev/null | head -n 1)
     [ -n "$deb" ] || fail "cpack made no zelvane_${version}_*.deb"
     dpkg-deb -f "$deb" Package Version Section Depends >"$work/control"
-    cat "$work/control"
     for field in 'Package: zelvane' "Version: $version" 'Section: games'; do
         grep -qxF "$field" "$work/control" || fail "control lacks $field"
     done
@@ -218,7 +217,6 @@ deb)
     hardening-check --nocfprotection "$work/root/usr/bin/zelvane" || fail "hardening flags missing"
     run_game "$work/root/usr/bin/zelvane"
     lintian --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || true
-    cat "$work/lintian"
     if grep -E '^E:|hardening-no-|duplicate-font-file|symlink-should-be-relative' "$work/lintian"; then
         fail "lintian reports errors"
     fi

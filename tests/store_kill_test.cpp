@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <random>
 #include <string>
-#include <thread>
 
 #include "core/storage.h"
 #include "store_support.h"
@@ -72,14 +70,7 @@ std::pair<int, int> checkSaves(const std::string& path) {
 TEST(KillDuringSave, SavesFileStaysCompleteAndNeverGoesBack) {
     storetest::TempDir home;
     const std::string data = home / "data/Zelvane", path = data + "/saves.dat";
-    EXPECT_IN_CHILD([&] {
-        storetest::useHome(home.path());
-        store::init();
-        store::saveGame(gameNumber(1));
-        store::recordBest(1, {1, 10, kBestBase - 1});
-    });
-    auto last = checkSaves(path);
-    ASSERT_EQ(1, last.second);
+    std::pair<int, int> last{0, 0};  // no file yet
     std::mt19937 rng(12345);
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE(round);
@@ -96,7 +87,7 @@ TEST(KillDuringSave, SavesFileStaysCompleteAndNeverGoesBack) {
         char byte = 0;
         const bool savedOnce = ::read(pipeFds[0], &byte, 1) == 1;
         ::close(pipeFds[0]);
-        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 25000));
+        ::usleep(rng() % 25000);
         ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);

@@ -7,46 +7,28 @@
 
 namespace {
 
-// Runs `body` with a fresh data directory whose "saves.dat" holds the sealed
-// `savesJson`, unless that is empty.
-void withProgress(const std::string& savesJson, const std::function<void(const std::string& data)>& body) {
-    storetest::withStore(savesJson.empty() ? "" : "saves.dat", platform::saveEncrypt(savesJson), body);
-}
-
 js::Value savedJson(const std::string& data) { return storetest::openSealedJson(data + "/saves.dat"); }
 
-// The saved progress as text; the saved game's time stamp, checked to be of
-// today rather than the one handed in, is left out.
-std::string savedProgress(const std::string& data) {
-    js::Value saved = savedJson(data);
-    EXPECT_GT(saved["current_game"]["savedAt"].asNumber(0), 1600000000000.0);
-    saved.obj()["current_game"].obj().erase("savedAt");
-    return saved.dump();
-}
+// The unlocked level only advances, up to all levels; bests improve field by
+// field, and fields never recorded fill in; solves keep the best one per
+// level, sorted by level; a reset clears all three.
+TEST(ProgressWrite, UnlockBestsAndSolvesOnlyImproveUntilReset) {
+    storetest::withStore("saves.dat", "", [](const std::string& data) {
+        store::advanceUnlockedLevel(10);
+        const std::string before = storetest::readFile(data + "/saves.dat");
+        store::advanceUnlockedLevel(4);
+        store::advanceUnlockedLevel(10);
+        EXPECT_EQ(10, store::unlockedLevel());
+        EXPECT_EQ(before, storetest::readFile(data + "/saves.dat"));  // not rewritten: a fresh nonce would differ
+        store::advanceUnlockedLevel(150);
+        EXPECT_EQ(101, savedJson(data)["unlocked_level"].asInt(0));
 
-std::string best(const store::LevelBest& b) {
-    return std::to_string(b.stars) + " " + std::to_string(b.moves) + " " + std::to_string(b.elapsedMs);
-}
-
-TEST(ProgressWrite, BestsImproveFieldByFieldAndUnrecordedFieldsFillIn) {
-    withProgress("", [](const std::string& data) {
-        const struct {
-            int level;
-            store::LevelBest result, merged;
-        } steps[] = {{5, {3, 40, 50000}, {3, 40, 50000}}, {5, {2, 30, 60000}, {3, 30, 50000}},
-                     {5, {1, 35, 40000}, {3, 30, 40000}}, {6, {1, 0, 0}, {1, 0, 0}},
-                     {6, {1, 55, 9000}, {1, 55, 9000}}};
-        for (const auto& s : steps) {
-            const store::LevelBest got = store::recordBest(s.level, s.result);
-            EXPECT_EQ(best(s.merged), best(got));
-        }
+        const std::pair<int, store::LevelBest> bests[] = {
+            {5, {3, 40, 50000}}, {5, {2, 30, 60000}}, {5, {1, 35, 40000}}, {6, {1, 0, 0}}, {6, {1, 55, 9000}}};
+        for (const auto& [level, result] : bests) store::recordBest(level, result);
         EXPECT_EQ(R"({"5":{"elapsedMs":40000,"moves":30,"stars":3},"6":{"elapsedMs":9000,"moves":55,"stars":1}})",
                   savedJson(data)["level_stars"].dump());
-    });
-}
 
-TEST(ProgressWrite, SolvesKeepTheBestPerLevelSortedByLevel) {
-    withProgress("", [](const std::string& data) {
         store::recordSolve({7, 20, 1000, 111, "fen7", 2});
         store::recordSolve({3, 20, 1000, 0, "fen3", 2});
         store::recordSolve({5, 20, 1000, 222, "fen5", 2});
@@ -72,42 +54,22 @@ TEST(ProgressWrite, SolvesKeepTheBestPerLevelSortedByLevel) {
                   R"({"elapsedMs":8000,"finalFen":"faster","level":5,"moves":30,"solvedAt":555,"stars":3},)"
                   R"({"elapsedMs":1000,"finalFen":"fen7","level":7,"moves":20,"solvedAt":111,"stars":2}])",
                   list.dump());
+
+        store::resetProgress();
+        EXPECT_EQ(1, store::unlockedLevel());
+        EXPECT_TRUE(store::levelBests().empty() && store::solves().empty());
+        EXPECT_EQ(R"({"level_stars":{},"solves_list":[],"unlocked_level":1})", savedJson(data).dump());
     });
     // A loaded list is not capped; the next record cuts it to 200, lowest levels first.
     std::string json = R"({"solves_list":[)";
     for (int i = 0; i < 250; ++i) json += (i ? "," : "") + std::string(R"({"level":)") + std::to_string(300 - i) + "}";
-    withProgress(json + "]}", [](const std::string& data) {
+    storetest::withStore("saves.dat", json + "]}", [](const std::string& data) {
         EXPECT_EQ(250u, store::solves().size());
         store::recordSolve({1, 10, 10, 10, "f", 3});
         const js::Value list = savedJson(data)["solves_list"];
         ASSERT_EQ(200u, list.size());
         EXPECT_EQ(1, list[0]["level"].asInt(0));
         EXPECT_EQ(249, list[199]["level"].asInt(0));  // 1, then 51..249
-    });
-}
-
-TEST(ProgressWrite, UnlockOnlyAdvancesUpToAllLevelsAndResetClearsEverything) {
-    withProgress(R"({"unlocked_level":10})", [](const std::string& data) {
-        const std::string before = storetest::readFile(data + "/saves.dat");
-        store::advanceUnlockedLevel(4);
-        store::advanceUnlockedLevel(10);
-        EXPECT_EQ(10, store::unlockedLevel());
-        EXPECT_EQ(before, storetest::readFile(data + "/saves.dat"));  // not rewritten: a fresh nonce would differ
-        store::advanceUnlockedLevel(150);
-        EXPECT_EQ(101, savedJson(data)["unlocked_level"].asInt(0));
-
-        store::saveGame(store::SavedGame{.fen = "f", .startFen = "", .history = {}});
-        EXPECT_TRUE(store::hasSavedGame());
-        store::clearGame();
-        EXPECT_FALSE(store::hasSavedGame());
-        EXPECT_FALSE(savedJson(data).has("current_game"));
-
-        store::recordBest(3, {3, 10, 10});
-        store::recordSolve({3, 10, 10, 10, "f", 3});
-        store::resetProgress();
-        EXPECT_EQ(1, store::unlockedLevel());
-        EXPECT_TRUE(store::levelBests().empty() && store::solves().empty());
-        EXPECT_EQ(R"({"level_stars":{},"solves_list":[],"unlocked_level":1})", savedJson(data).dump());
     });
 }
 
@@ -142,24 +104,22 @@ TEST(ProgressRead, TheFileReadsBackAsItWasWrittenAndOddValuesFallBack) {
          R"("12":{"elapsedMs":0,"moves":9,"stars":3},"7":{"elapsedMs":0,"moves":0,"stars":0}},)"
          R"("solves_list":[{"elapsedMs":9.2233720368547758e+18,"finalFen":"","level":4,)"
          R"("moves":0,"solvedAt":-5,"stars":3}],"unlocked_level":1})"},
+        {R"({"unlocked_level":"5","level_stars":[1],"solves_list":{"a":1},"current_game":{"fen":""}})",
+         R"({"level_stars":{},"solves_list":[],"unlocked_level":1})"},
+        {R"({"unlocked_level":500,"current_game":{"fen":5}})",  // no upper bound on load
+         R"({"level_stars":{},"solves_list":[],"unlocked_level":500})"},
     };
     for (const auto& c : cases) {
-        withProgress(c.json, [&](const std::string& data) {
-            ASSERT_TRUE(store::hasSavedGame());
-            store::saveGame(store::savedGame());  // writes what was read
-            EXPECT_EQ(c.saved, savedProgress(data));
-        });
-    }
-    const struct {
-        const char* json;
-        int unlocked;
-    } wrong[] = {{R"({"unlocked_level":"5","level_stars":[1],"solves_list":{"a":1},"current_game":{"fen":""}})", 1},
-                 {R"({"unlocked_level":500,"current_game":{"fen":5}})", 500}};  // no upper bound on load
-    for (const auto& c : wrong) {
-        withProgress(c.json, [&](const std::string&) {
-            EXPECT_EQ(c.unlocked, store::unlockedLevel());
-            EXPECT_TRUE(store::levelBests().empty() && store::solves().empty());
-            EXPECT_FALSE(store::hasSavedGame());
+        storetest::withStore("saves.dat", c.json, [&](const std::string& data) {
+            if (store::hasSavedGame()) store::saveGame(store::savedGame());  // writes what was read
+            else store::clearGame();
+            // The time of saving is checked to be today's rather than the one read.
+            js::Value saved = savedJson(data);
+            if (saved.has("current_game")) {
+                EXPECT_GT(saved["current_game"]["savedAt"].asNumber(0), 1600000000000.0);
+                saved.obj()["current_game"].obj().erase("savedAt");
+            }
+            EXPECT_EQ(c.saved, saved.dump());
         });
     }
 }
@@ -173,7 +133,8 @@ TEST(ProgressDemo, GeneratedSolvesAreShownButNeverWritten) {
     } cases[] = {{"250", 100}, {"3", 3}, {"-3", 0}, {"abc", 0}};
     for (const auto& c : cases) {
         ::setenv("ZELVANE_SOLVES", c.value, 1);  // the child inherits it
-        withProgress(R"({"unlocked_level":3,"solves_list":[{"level":2}]})", [&](const std::string& data) {
+        const char* const loaded = R"({"unlocked_level":3,"solves_list":[{"level":2}]})";
+        storetest::withStore("saves.dat", loaded, [&](const std::string& data) {
             const std::string before = storetest::readFile(data + "/saves.dat");
             EXPECT_EQ(c.solves ? c.solves + 1 : 3, store::unlockedLevel()) << c.value;
             ASSERT_EQ(c.solves + 1u, store::solves().size()) << c.value;  // the loaded one stays in front

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,11 +12,7 @@ namespace {
 
 std::string hex(const std::string& s) {
     std::string out;
-    char buf[3];
-    for (unsigned char c : s) {
-        std::snprintf(buf, sizeof buf, "%02x", c);
-        out += buf;
-    }
+    for (unsigned char c : s) out += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
     return out;
 }
 

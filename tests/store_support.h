@@ -78,11 +78,6 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-inline bool exists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
-}
-
 // Every entry of a directory, symlinks and directories included, sorted.
 inline std::vector<std::string> entries(const std::string& dir) {
     std::vector<std::string> names;
@@ -134,14 +129,14 @@ inline int runInChild(const std::function<void()>& body) {
 #define EXPECT_IN_CHILD(...) EXPECT_EQ(0, ::storetest::runInChild(__VA_ARGS__)) << "see the child's output above"
 
 // Loads the store in a child with a fresh home whose data directory already
-// holds `bytes` as the file `name` (none when `name` is empty), then runs
-// `body` with the data directory.
-inline void withStore(const std::string& name, const std::string& bytes,
+// holds the sealed `json` as the file `name` (no file when `json` is empty),
+// then runs `body` with the data directory.
+inline void withStore(const std::string& name, const std::string& json,
                       const std::function<void(const std::string& data)>& body) {
     const TempDir home;
     EXPECT_IN_CHILD([&] {
         const std::string data = useHome(home.path());
-        if (!name.empty()) writeFile(data + "/" + name, bytes);
+        if (!json.empty()) writeFile(data + "/" + name, platform::saveEncrypt(json));
         store::init();
         body(data);
     });
