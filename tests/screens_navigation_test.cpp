@@ -348,30 +348,6 @@ TEST_F(NavigationTest, LevelSelectPagesAndCardsFromTheKeyboard) {
     EXPECT_EQ(16, game().top().level);
 }
 
-// Settings from the keyboard: a switch, and a slider in 5 % steps and to its ends.
-TEST_F(NavigationTest, SettingsSwitchAndSliderFromTheKeyboard) {
-    Harness h(1280, 720);
-    openOverMenu(h, stateOf(ScreenKind::Settings));
-    controlRect(h, 2);  // Tabbed to the first switch
-    h.key(SDLK_SPACE);
-    EXPECT_TRUE(store::settings().flipBoard);
-    controlRect(h, 4);  // and on to the music slider
-    const struct {
-        SDL_Keycode key;
-        double volume;
-    } slides[] = {{SDLK_RIGHT, 0.15}, {SDLK_RIGHT, 0.2}, {SDLK_LEFT, 0.15}, {SDLK_END, 1.0},
-                  {SDLK_RIGHT, 1.0},  {SDLK_HOME, 0.0},  {SDLK_LEFT, 0.0}};
-    for (const auto& slide : slides) {
-        h.key(slide.key);
-        EXPECT_EQ(slide.volume, store::settings().musicVolume);
-        EXPECT_EQ(4, h.ctx().focus.current) << "Left and Right stay on the slider";
-    }
-    EXPECT_EQ(0.0, storedJson("settings.dat")["musicVolume"].asNumber(-1));
-    h.key(SDLK_DOWN);
-    EXPECT_EQ(0.75, store::settings().sfxVolume) << "Up and Down leave the slider untouched";
-
-}
-
 // ---- solved ------------------------------------------------------------------------
 
 // Whether a button is drawn as the primary one: its fill beside the label.

@@ -351,39 +351,18 @@ TEST_F(PlayingScreenTest, LeavingAndResumingKeepsPositionClockColourAndHistory) 
     EXPECT_EQ(store::savedGame().elapsedMs, savedGameOnDisk()["elapsedMs"].asInt(-1));
     h.key(SDLK_ESCAPE);
 
+    // Another level does not take it, not even with its seed and resume asked for.
+    open(h, 3, true, left.seed);
+    h.capture();
+    EXPECT_TRUE(diceShown(h));
+    h.key(SDLK_ESCAPE);
+
     // Another seed without resume starts a new game; the old save stays until then.
     open(h, 2, false, 31337);
     h.run(0.5);
     EXPECT_EQ(6u, store::savedGame().history.size());
     h.capture();
     EXPECT_TRUE(diceShown(h));
-}
-
-// Only a save of the opened level resumes, with the player's colour and the hint kept.
-TEST_F(PlayingScreenTest, ResumeTakesOnlyTheSameLevelAndKeepsColourAndHint) {
-    Harness h(1280, 720, kStep);
-    const std::string blackToMove = "4k3/pppp4/8/8/8/8/4P3/4K3 b - - 0 1";
-    store::SavedGame g = savedGameAt(7, blackToMove);
-    g.playerWhite = false;
-    g.hintUsed = true;
-    g.moves = 4;
-    store::saveGame(g);
-
-    open(h, 8, true, g.seed);  // another level, even with the same seed and resume asked for
-    h.run(0.5);
-    h.capture();
-    EXPECT_TRUE(diceShown(h));
-    EXPECT_EQ(7, store::savedGame().level);
-
-    open(h, 7, true, 0);
-    h.run(1.0);  // the player is to move: the computer waits
-    h.key(SDLK_ESCAPE);
-    const store::SavedGame& left = store::savedGame();
-    EXPECT_EQ(blackToMove, left.fen);
-    EXPECT_TRUE(left.history.empty());
-    EXPECT_FALSE(left.playerWhite);
-    EXPECT_TRUE(left.hintUsed);
-    EXPECT_EQ(4, left.moves);
 }
 
 // ---- the computer opens -------------------------------------------------------------
@@ -422,6 +401,14 @@ TEST_F(PlayingScreenTest, LostDiceGiveTheComputerWhiteWithTheMirroredHandicap) {
     EXPECT_FALSE(store::savedGame().playerWhite);
     ASSERT_TRUE(waitForSavedHistory(h, 1));
     EXPECT_EQ(chess::Color::Black, chess::Board::fromFen(store::savedGame().fen).turn);
+
+    // Left and resumed, the player still has Black: the computer does not move for them.
+    h.key(SDLK_ESCAPE);
+    open(h, 3, true, 0);
+    h.run(1.0);
+    h.key(SDLK_ESCAPE);
+    EXPECT_EQ(1u, store::savedGame().history.size());
+    EXPECT_FALSE(store::savedGame().playerWhite);
 }
 
 // ---- undo ---------------------------------------------------------------------------------
