@@ -413,7 +413,7 @@ TEST_F(PlayingScreenTest, LostDiceGiveTheComputerWhiteWithTheMirroredHandicap) {
 
 // ---- undo ---------------------------------------------------------------------------------
 
-TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherEvenDuringItsSlide) {
+TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherOrThePlayersLoneMove) {
     Harness h(1280, 720, kStep);
     startGame(h, 8);
     const std::string start = levels::configFor(8).startingFen;
@@ -455,11 +455,8 @@ TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherEvenDuringItsSl
     EXPECT_TRUE(store::savedGame().history.empty());
     h.run(1.0);
     EXPECT_EQ(0u, store::savedGame().history.size()) << "the undone computer move does not come back";
-}
 
-TEST_F(PlayingScreenTest, UndoInAResumedGameEndingOnThePlayersOwnMoveTakesBackOne) {
-    Harness h(1280, 720, kStep);
-    // A save whose last entry is the player's own move while the player is to move.
+    // Resumed from a save whose last entry is the player's own move while the player is to move.
     const auto after = [](std::vector<std::string> moves) { return chess::replayLine("", moves).final.fen(); };
     const std::vector<store::HistoryEntry> history = {{after({"e2e4"}), "e2\u2013e4", 'P', true},
                                                       {after({"e2e4", "e7e5"}), "e7\u2013e5", 'P', false},

@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,8 +44,7 @@ inline int colourDistance(std::uint32_t a, std::uint32_t b) {
 // The bytes on disk once the store's queued writes have landed.
 inline std::string fileBytes(const std::string& path) {
     store::flush();
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return shelltest::contents(path);
 }
 
 // A sealed store file of the data folder ("saves.dat", "settings.dat"), opened and parsed.
@@ -98,7 +95,9 @@ public:
         hooks.samplePointer = [this] { return pointer_; };
         hooks.saveSettings = [] {};
         hooks.beforePresent = [this](SDL_Renderer* r) {
-            if (capture_) readPixels(r);
+            if (!capture_) return;
+            pixels_.assign(static_cast<std::size_t>(w_) * static_cast<std::size_t>(h_), 0);
+            SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels_.data(), w_ * 4);
         };
         loop_ = std::make_unique<ui::FrameLoop>(window_, renderer_, store::settings(), ui::WindowStart{},
                                                 std::move(hooks));
@@ -217,10 +216,6 @@ private:
         e.button.x = static_cast<Sint32>(pointer_.x);
         e.button.y = static_cast<Sint32>(pointer_.y);
         SDL_PushEvent(&e);
-    }
-    void readPixels(SDL_Renderer* r) {
-        pixels_.assign(static_cast<std::size_t>(w_) * static_cast<std::size_t>(h_), 0);
-        SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels_.data(), w_ * 4);
     }
 
     int w_, h_;
