@@ -16,8 +16,6 @@ namespace {
 using namespace screenstest;
 using ui::ScreenKind;
 
-constexpr std::uint32_t kPrimary = 0x8A4B1C;
-
 std::string savesOnDisk() { return fileBytes(paths::dataDir() + "/saves.dat"); }
 
 void saveGameOfLevel(int level, std::uint32_t seed) {
@@ -350,11 +348,6 @@ TEST_F(NavigationTest, LevelSelectPagesAndCardsFromTheKeyboard) {
 
 // ---- solved ------------------------------------------------------------------------
 
-// Whether a button is drawn as the primary one: its fill beside the label.
-bool isPrimary(const Harness& h, const ui::Rect& r) {
-    return h.countNear({r.x + h.s(4), r.cy() - h.s(3), h.s(10), h.s(6)}, kPrimary, 12) > 0;
-}
-
 struct SolvedCase {
     WindowSize size;
     int level;
@@ -381,7 +374,7 @@ TEST_P(SolvedButtonsTest, NextAgainAndMenu) {
         openOverMenu(h, result);
         const ui::Rect button = controlRect(h, static_cast<int>(idx) + 1);
         h.capture();
-        EXPECT_EQ(idx == 0, isPrimary(h, button));
+        EXPECT_EQ(idx == 0, drawnPrimary(h, button));
         h.click(button);
         EXPECT_EQ(ScreenKind::Playing, topKind());
         EXPECT_EQ(newGameLevels[idx], game().top().level);
@@ -395,7 +388,7 @@ TEST_P(SolvedButtonsTest, NextAgainAndMenu) {
     h.frame();
     const ui::Rect menu = controlRect(h, count);
     h.capture();
-    EXPECT_FALSE(isPrimary(h, menu));
+    EXPECT_FALSE(drawnPrimary(h, menu));
     h.click(menu);
     EXPECT_EQ(ScreenKind::Menu, topKind());
     EXPECT_EQ(1, game().depth());

@@ -12,7 +12,6 @@ namespace {
 using namespace screenstest;
 using ui::ScreenKind;
 
-constexpr std::uint32_t kPrimary = 0x8A4B1C;
 constexpr std::uint32_t kDarkText = 0x3A2810;
 constexpr std::uint32_t kMutedText = ui::kWidgetMutedText;
 
@@ -77,10 +76,6 @@ bool stageShown(const Harness& h, const ui::Rect& chip, int level) {
     const std::uint32_t dark = theme::boardForStage(levels::configFor(level).stage).dark;
     return h.countNear({0, chip.bottom(), h.w(), h.h() - chip.bottom()}, dark, 6) > 2000;
 }
-// Chip r drawn selected: the primary fill at its left end, clear of the label.
-bool chipSelected(const Harness& h, const ui::Rect& r) {
-    return h.countNear(ui::Rect{r.x + 5, r.y + 8, 6, r.h - 16}, kPrimary, 12) > 40;
-}
 
 TEST_F(PagesTest, GalleryOpensOnTheRangeOfTheHighestSolveAndPagesByChips) {
     Harness h(1280, 720);
@@ -98,8 +93,8 @@ TEST_F(PagesTest, GalleryOpensOnTheRangeOfTheHighestSolveAndPagesByChips) {
         if (page.chip) h.click(*page.chip);
         h.capture();
         const ui::Rect& selected = page.chip ? *page.chip : third;
-        EXPECT_TRUE(chipSelected(h, selected)) << page.level;
-        EXPECT_EQ(&selected == &first, chipSelected(h, first)) << page.level;
+        EXPECT_TRUE(drawnPrimary(h, selected)) << page.level;
+        EXPECT_EQ(&selected == &first, drawnPrimary(h, first)) << page.level;
         EXPECT_EQ(page.level ? 1 : 0, cardsShown(h)) << page.level;
         for (int level : {3, 27}) EXPECT_EQ(level == page.level, stageShown(h, first, level)) << page.level;
     }
@@ -140,10 +135,6 @@ int languageCell(const std::string& code) {
     return kSystemCell;
 }
 
-bool cellSelected(const Harness& h, const ui::Rect& cell) {
-    return h.countNear(ui::Rect{cell.x + 4, cell.y + 6, 6, 18}, kPrimary, 12) > 40;
-}
-
 // One visit, as a player makes it: a language and back to the system's, the music
 // slider by drag, click and keys, a switch, then Delete progress cancelled and confirmed.
 TEST_F(PagesTest, SettingsLanguagesVolumesSwitchAndReset) {
@@ -157,7 +148,7 @@ TEST_F(PagesTest, SettingsLanguagesVolumesSwitchAndReset) {
     const ui::Rect system = controlRect(h, kSystemCell), german = controlRect(h, languageCell("de"));
     h.capture();
     const int englishTitle = h.countNear(title, kDarkText, 24);
-    EXPECT_FALSE(cellSelected(h, system)) << "a chosen language leaves the System cell unselected";
+    EXPECT_FALSE(drawnPrimary(h, system)) << "a chosen language leaves the System cell unselected";
 
     const ui::Screen* before = game().current();
     h.click(german);
@@ -175,7 +166,7 @@ TEST_F(PagesTest, SettingsLanguagesVolumesSwitchAndReset) {
     EXPECT_EQ(store::settings().language, "");
     EXPECT_EQ(storedJson("settings.dat")["language"].asString(), "");
     h.capture();
-    EXPECT_TRUE(cellSelected(h, system));
+    EXPECT_TRUE(drawnPrimary(h, system));
 
     // The volume follows the drag and is saved only on release. The slider's
     // track lies inside the reach it grabs the pointer from.

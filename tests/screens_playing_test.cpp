@@ -15,7 +15,7 @@ using shelltest::channel;
 using ui::ScreenKind;
 
 constexpr double kStep = 0.1;  // frame step of the scripted clock, seconds
-constexpr std::uint32_t kBannerTurn = 0x8A4B1C;
+constexpr std::uint32_t kBannerTurn = kPrimary;
 constexpr std::uint32_t kBannerThinking = ui::kWidgetMutedText;
 constexpr std::uint32_t kBannerCheck = 0xA62626;
 

@@ -34,6 +34,9 @@ extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
 
 namespace screenstest {
 
+// The fill of primary buttons and selected chips, cells and turn banners.
+constexpr std::uint32_t kPrimary = 0x8A4B1C;
+
 // Largest difference of one colour channel.
 inline int colourDistance(std::uint32_t a, std::uint32_t b) {
     int d = 0;
@@ -229,6 +232,11 @@ private:
     bool quit_ = false;
     std::vector<std::uint32_t> pixels_;
 };
+
+// Whether r is drawn as the primary or selected one: its fill at the left end, clear of the label.
+inline bool drawnPrimary(const Harness& h, const ui::Rect& r) {
+    return h.countNear({r.x + 4, r.cy() - 3, 6, 6}, kPrimary, 12) > 20;
+}
 
 // Where control `id` (1-based, in reading order) of the screen on top is
 // drawn, found the way a keyboard user finds it: Tab until the ring is on it.
