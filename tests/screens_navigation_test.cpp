@@ -16,8 +16,6 @@ namespace {
 using namespace screenstest;
 using ui::ScreenKind;
 
-constexpr std::uint32_t kPrimary = 0x8A4B1C;
-
 std::string savesOnDisk() { return fileBytes(paths::dataDir() + "/saves.dat"); }
 
 void saveGameOfLevel(int level, std::uint32_t seed) {
@@ -348,36 +346,7 @@ TEST_F(NavigationTest, LevelSelectPagesAndCardsFromTheKeyboard) {
     EXPECT_EQ(16, game().top().level);
 }
 
-// Settings from the keyboard: a switch, and a slider in 5 % steps and to its ends.
-TEST_F(NavigationTest, SettingsSwitchAndSliderFromTheKeyboard) {
-    Harness h(1280, 720);
-    openOverMenu(h, stateOf(ScreenKind::Settings));
-    controlRect(h, 2);  // Tabbed to the first switch
-    h.key(SDLK_SPACE);
-    EXPECT_TRUE(store::settings().flipBoard);
-    controlRect(h, 4);  // and on to the music slider
-    const struct {
-        SDL_Keycode key;
-        double volume;
-    } slides[] = {{SDLK_RIGHT, 0.15}, {SDLK_RIGHT, 0.2}, {SDLK_LEFT, 0.15}, {SDLK_END, 1.0},
-                  {SDLK_RIGHT, 1.0},  {SDLK_HOME, 0.0},  {SDLK_LEFT, 0.0}};
-    for (const auto& slide : slides) {
-        h.key(slide.key);
-        EXPECT_EQ(slide.volume, store::settings().musicVolume);
-        EXPECT_EQ(4, h.ctx().focus.current) << "Left and Right stay on the slider";
-    }
-    EXPECT_EQ(0.0, storedJson("settings.dat")["musicVolume"].asNumber(-1));
-    h.key(SDLK_DOWN);
-    EXPECT_EQ(0.75, store::settings().sfxVolume) << "Up and Down leave the slider untouched";
-
-}
-
 // ---- solved ------------------------------------------------------------------------
-
-// Whether a button is drawn as the primary one: its fill beside the label.
-bool isPrimary(const Harness& h, const ui::Rect& r) {
-    return h.countNear({r.x + h.s(4), r.cy() - h.s(3), h.s(10), h.s(6)}, kPrimary, 12) > 0;
-}
 
 struct SolvedCase {
     WindowSize size;
@@ -405,7 +374,7 @@ TEST_P(SolvedButtonsTest, NextAgainAndMenu) {
         openOverMenu(h, result);
         const ui::Rect button = controlRect(h, static_cast<int>(idx) + 1);
         h.capture();
-        EXPECT_EQ(idx == 0, isPrimary(h, button));
+        EXPECT_EQ(idx == 0, drawnPrimary(h, button));
         h.click(button);
         EXPECT_EQ(ScreenKind::Playing, topKind());
         EXPECT_EQ(newGameLevels[idx], game().top().level);
@@ -419,7 +388,7 @@ TEST_P(SolvedButtonsTest, NextAgainAndMenu) {
     h.frame();
     const ui::Rect menu = controlRect(h, count);
     h.capture();
-    EXPECT_FALSE(isPrimary(h, menu));
+    EXPECT_FALSE(drawnPrimary(h, menu));
     h.click(menu);
     EXPECT_EQ(ScreenKind::Menu, topKind());
     EXPECT_EQ(1, game().depth());

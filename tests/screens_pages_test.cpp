@@ -12,7 +12,6 @@ namespace {
 using namespace screenstest;
 using ui::ScreenKind;
 
-constexpr std::uint32_t kPrimary = 0x8A4B1C;
 constexpr std::uint32_t kDarkText = 0x3A2810;
 constexpr std::uint32_t kMutedText = ui::kWidgetMutedText;
 
@@ -77,10 +76,6 @@ bool stageShown(const Harness& h, const ui::Rect& chip, int level) {
     const std::uint32_t dark = theme::boardForStage(levels::configFor(level).stage).dark;
     return h.countNear({0, chip.bottom(), h.w(), h.h() - chip.bottom()}, dark, 6) > 2000;
 }
-// Chip r drawn selected: the primary fill at its left end, clear of the label.
-bool chipSelected(const Harness& h, const ui::Rect& r) {
-    return h.countNear(ui::Rect{r.x + 5, r.y + 8, 6, r.h - 16}, kPrimary, 12) > 40;
-}
 
 TEST_F(PagesTest, GalleryOpensOnTheRangeOfTheHighestSolveAndPagesByChips) {
     Harness h(1280, 720);
@@ -98,8 +93,8 @@ TEST_F(PagesTest, GalleryOpensOnTheRangeOfTheHighestSolveAndPagesByChips) {
         if (page.chip) h.click(*page.chip);
         h.capture();
         const ui::Rect& selected = page.chip ? *page.chip : third;
-        EXPECT_TRUE(chipSelected(h, selected)) << page.level;
-        EXPECT_EQ(&selected == &first, chipSelected(h, first)) << page.level;
+        EXPECT_TRUE(drawnPrimary(h, selected)) << page.level;
+        EXPECT_EQ(&selected == &first, drawnPrimary(h, first)) << page.level;
         EXPECT_EQ(page.level ? 1 : 0, cardsShown(h)) << page.level;
         for (int level : {3, 27}) EXPECT_EQ(level == page.level, stageShown(h, first, level)) << page.level;
     }
@@ -140,18 +135,20 @@ int languageCell(const std::string& code) {
     return kSystemCell;
 }
 
-bool cellSelected(const Harness& h, const ui::Rect& cell) {
-    return h.countNear(ui::Rect{cell.x + 4, cell.y + 6, 6, 18}, kPrimary, 12) > 40;
-}
-
-TEST_F(PagesTest, SettingsLanguageChangeSavesAndRebuildsTheScreenInTheNewLanguage) {
+// One visit, as a player makes it: a language and back to the system's, the music
+// slider by drag, click and keys, a switch, then Delete progress cancelled and confirmed.
+TEST_F(PagesTest, SettingsLanguagesVolumesSwitchAndReset) {
     Harness h(1280, 720);
+    addSolve(5);
+    store::recordBest(5, store::LevelBest{3, 12, 60000});
+    store::advanceUnlockedLevel(6);
+    store::saveGame(savedGameAt(6, chess::Board::startPosition().fen()));
     open(h, ScreenKind::Settings);
     const ui::Rect title{h.w() / 2 - 200, 15, 400, 32};
     const ui::Rect system = controlRect(h, kSystemCell), german = controlRect(h, languageCell("de"));
     h.capture();
     const int englishTitle = h.countNear(title, kDarkText, 24);
-    EXPECT_FALSE(cellSelected(h, system)) << "a chosen language leaves the System cell unselected";
+    EXPECT_FALSE(drawnPrimary(h, system)) << "a chosen language leaves the System cell unselected";
 
     const ui::Screen* before = game().current();
     h.click(german);
@@ -169,18 +166,13 @@ TEST_F(PagesTest, SettingsLanguageChangeSavesAndRebuildsTheScreenInTheNewLanguag
     EXPECT_EQ(store::settings().language, "");
     EXPECT_EQ(storedJson("settings.dat")["language"].asString(), "");
     h.capture();
-    EXPECT_TRUE(cellSelected(h, system));
-}
+    EXPECT_TRUE(drawnPrimary(h, system));
 
-TEST_F(PagesTest, SettingsVolumeFollowsTheDragAndIsSavedOnlyOnRelease) {
-    Harness h(1280, 720);
-    store::saveSettings();
-    open(h, ScreenKind::Settings);
+    // The volume follows the drag and is saved only on release. The slider's
+    // track lies inside the reach it grabs the pointer from.
     const std::string saved = fileBytes(settingsFile());
-    // The slider's track, inside the reach it grabs the pointer from.
     const ui::Rect grab = controlRect(h, kMusicSlider);
     const double x0 = grab.x + h.s(12), w = grab.w - 2 * h.s(12), y = grab.cy();
-
     h.press(x0 + 0.2 * w, y);
     EXPECT_NEAR(audio::musicVolume(), 0.2, 0.01);
     h.dragTo(x0 + 0.5 * w, y);
@@ -191,34 +183,39 @@ TEST_F(PagesTest, SettingsVolumeFollowsTheDragAndIsSavedOnlyOnRelease) {
     h.dragTo(x0 + 0.7 * w, y);
     EXPECT_NEAR(store::settings().musicVolume, 0.7, 0.01);
     EXPECT_EQ(fileBytes(settingsFile()), saved) << "nothing written during the drag";
-
     h.release();
     EXPECT_NE(fileBytes(settingsFile()), saved);
     EXPECT_EQ(storedJson("settings.dat")["musicVolume"].asNumber(0), store::settings().musicVolume);
     EXPECT_EQ(0.75, store::settings().sfxVolume) << "the other slider is untouched";
-
     const std::string afterRelease = fileBytes(settingsFile());
     h.run(0.1);
     EXPECT_EQ(fileBytes(settingsFile()), afterRelease) << "saved once, not on every idle frame";
-
     // A click whose press and release fall into one frame sets and saves the volume too.
     h.click(x0 + 0.25 * w, y);
     EXPECT_EQ(0.25, store::settings().musicVolume);
     EXPECT_EQ(0.25, storedJson("settings.dat")["musicVolume"].asNumber(0));
-}
 
-// Cancelled with Escape, then confirmed with Enter.
-TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
-    Harness h(1280, 720);
-    addSolve(5);
-    store::recordBest(5, store::LevelBest{3, 12, 60000});
-    store::advanceUnlockedLevel(6);
-    store::saveGame(savedGameAt(6, chess::Board::startPosition().fen()));
-    store::settings().flipBoard = true;
-    store::settings().musicVolume = 0.4;
-    open(h, ScreenKind::Settings);
-    const ui::Rect german = controlRect(h, languageCell("de")), reset = controlRect(h, kResetButton);
+    // From the keyboard: a switch, and the slider in 5 % steps and to its ends.
+    controlRect(h, 2);
+    h.key(SDLK_SPACE);
+    EXPECT_TRUE(store::settings().flipBoard);
+    controlRect(h, kMusicSlider);
+    const struct {
+        SDL_Keycode key;
+        double volume;
+    } slides[] = {{SDLK_RIGHT, 0.3}, {SDLK_RIGHT, 0.35}, {SDLK_LEFT, 0.3}, {SDLK_END, 1.0},
+                  {SDLK_RIGHT, 1.0}, {SDLK_HOME, 0.0},   {SDLK_LEFT, 0.0}};
+    for (const auto& slide : slides) {
+        h.key(slide.key);
+        EXPECT_EQ(slide.volume, store::settings().musicVolume);
+        EXPECT_EQ(kMusicSlider, h.ctx().focus.current) << "Left and Right stay on the slider";
+    }
+    EXPECT_EQ(0.0, storedJson("settings.dat")["musicVolume"].asNumber(-1));
+    h.key(SDLK_DOWN);
+    EXPECT_EQ(0.75, store::settings().sfxVolume) << "Up and Down leave the slider untouched";
 
+    // Delete progress: cancelled with Escape, then confirmed with Enter.
+    const ui::Rect reset = controlRect(h, kResetButton);
     h.click(reset.x + 1, reset.cy());  // the left end of the button
     h.key(SDLK_ESCAPE);
     EXPECT_EQ(6, store::unlockedLevel()) << "cancelled";
@@ -226,15 +223,15 @@ TEST_F(PagesTest, SettingsConfirmedResetClearsProgressButKeepsSettings) {
     // On the panel, clear of its buttons, over the "Deutsch" cell behind it:
     // the dialog stays open and the language stays.
     h.click(german);
-    EXPECT_EQ(store::settings().language, "en");
-    EXPECT_GT(store::unlockedLevel(), 1);
+    EXPECT_EQ(store::settings().language, "");
+    EXPECT_EQ(6, store::unlockedLevel());
     h.key(SDLK_RETURN);
     EXPECT_EQ(store::unlockedLevel(), 1);
     EXPECT_TRUE(store::solves().empty());
     EXPECT_TRUE(store::levelBests().empty());
     EXPECT_FALSE(store::hasSavedGame());
     EXPECT_TRUE(store::settings().flipBoard);
-    EXPECT_EQ(0.4, store::settings().musicVolume);
+    EXPECT_EQ(0.0, store::settings().musicVolume);
     EXPECT_EQ(topKind(), ScreenKind::Settings);
 }
 

@@ -15,7 +15,7 @@ using shelltest::channel;
 using ui::ScreenKind;
 
 constexpr double kStep = 0.1;  // frame step of the scripted clock, seconds
-constexpr std::uint32_t kBannerTurn = 0x8A4B1C;
+constexpr std::uint32_t kBannerTurn = kPrimary;
 constexpr std::uint32_t kBannerThinking = ui::kWidgetMutedText;
 constexpr std::uint32_t kBannerCheck = 0xA62626;
 
@@ -351,39 +351,18 @@ TEST_F(PlayingScreenTest, LeavingAndResumingKeepsPositionClockColourAndHistory) 
     EXPECT_EQ(store::savedGame().elapsedMs, savedGameOnDisk()["elapsedMs"].asInt(-1));
     h.key(SDLK_ESCAPE);
 
+    // Another level does not take it, not even with its seed and resume asked for.
+    open(h, 3, true, left.seed);
+    h.capture();
+    EXPECT_TRUE(diceShown(h));
+    h.key(SDLK_ESCAPE);
+
     // Another seed without resume starts a new game; the old save stays until then.
     open(h, 2, false, 31337);
     h.run(0.5);
     EXPECT_EQ(6u, store::savedGame().history.size());
     h.capture();
     EXPECT_TRUE(diceShown(h));
-}
-
-// Only a save of the opened level resumes, with the player's colour and the hint kept.
-TEST_F(PlayingScreenTest, ResumeTakesOnlyTheSameLevelAndKeepsColourAndHint) {
-    Harness h(1280, 720, kStep);
-    const std::string blackToMove = "4k3/pppp4/8/8/8/8/4P3/4K3 b - - 0 1";
-    store::SavedGame g = savedGameAt(7, blackToMove);
-    g.playerWhite = false;
-    g.hintUsed = true;
-    g.moves = 4;
-    store::saveGame(g);
-
-    open(h, 8, true, g.seed);  // another level, even with the same seed and resume asked for
-    h.run(0.5);
-    h.capture();
-    EXPECT_TRUE(diceShown(h));
-    EXPECT_EQ(7, store::savedGame().level);
-
-    open(h, 7, true, 0);
-    h.run(1.0);  // the player is to move: the computer waits
-    h.key(SDLK_ESCAPE);
-    const store::SavedGame& left = store::savedGame();
-    EXPECT_EQ(blackToMove, left.fen);
-    EXPECT_TRUE(left.history.empty());
-    EXPECT_FALSE(left.playerWhite);
-    EXPECT_TRUE(left.hintUsed);
-    EXPECT_EQ(4, left.moves);
 }
 
 // ---- the computer opens -------------------------------------------------------------
@@ -422,11 +401,19 @@ TEST_F(PlayingScreenTest, LostDiceGiveTheComputerWhiteWithTheMirroredHandicap) {
     EXPECT_FALSE(store::savedGame().playerWhite);
     ASSERT_TRUE(waitForSavedHistory(h, 1));
     EXPECT_EQ(chess::Color::Black, chess::Board::fromFen(store::savedGame().fen).turn);
+
+    // Left and resumed, the player still has Black: the computer does not move for them.
+    h.key(SDLK_ESCAPE);
+    open(h, 3, true, 0);
+    h.run(1.0);
+    h.key(SDLK_ESCAPE);
+    EXPECT_EQ(1u, store::savedGame().history.size());
+    EXPECT_FALSE(store::savedGame().playerWhite);
 }
 
 // ---- undo ---------------------------------------------------------------------------------
 
-TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherEvenDuringItsSlide) {
+TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherOrThePlayersLoneMove) {
     Harness h(1280, 720, kStep);
     startGame(h, 8);
     const std::string start = levels::configFor(8).startingFen;
@@ -468,11 +455,8 @@ TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherEvenDuringItsSl
     EXPECT_TRUE(store::savedGame().history.empty());
     h.run(1.0);
     EXPECT_EQ(0u, store::savedGame().history.size()) << "the undone computer move does not come back";
-}
 
-TEST_F(PlayingScreenTest, UndoInAResumedGameEndingOnThePlayersOwnMoveTakesBackOne) {
-    Harness h(1280, 720, kStep);
-    // A save whose last entry is the player's own move while the player is to move.
+    // Resumed from a save whose last entry is the player's own move while the player is to move.
     const auto after = [](std::vector<std::string> moves) { return chess::replayLine("", moves).final.fen(); };
     const std::vector<store::HistoryEntry> history = {{after({"e2e4"}), "e2\u2013e4", 'P', true},
                                                       {after({"e2e4", "e7e5"}), "e7\u2013e5", 'P', false},

@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +34,9 @@ extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
 
 namespace screenstest {
 
+// The fill of primary buttons and selected chips, cells and turn banners.
+constexpr std::uint32_t kPrimary = 0x8A4B1C;
+
 // Largest difference of one colour channel.
 inline int colourDistance(std::uint32_t a, std::uint32_t b) {
     int d = 0;
@@ -46,8 +47,7 @@ inline int colourDistance(std::uint32_t a, std::uint32_t b) {
 // The bytes on disk once the store's queued writes have landed.
 inline std::string fileBytes(const std::string& path) {
     store::flush();
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return shelltest::contents(path);
 }
 
 // A sealed store file of the data folder ("saves.dat", "settings.dat"), opened and parsed.
@@ -98,7 +98,9 @@ public:
         hooks.samplePointer = [this] { return pointer_; };
         hooks.saveSettings = [] {};
         hooks.beforePresent = [this](SDL_Renderer* r) {
-            if (capture_) readPixels(r);
+            if (!capture_) return;
+            pixels_.assign(static_cast<std::size_t>(w_) * static_cast<std::size_t>(h_), 0);
+            SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels_.data(), w_ * 4);
         };
         loop_ = std::make_unique<ui::FrameLoop>(window_, renderer_, store::settings(), ui::WindowStart{},
                                                 std::move(hooks));
@@ -218,10 +220,6 @@ private:
         e.button.y = static_cast<Sint32>(pointer_.y);
         SDL_PushEvent(&e);
     }
-    void readPixels(SDL_Renderer* r) {
-        pixels_.assign(static_cast<std::size_t>(w_) * static_cast<std::size_t>(h_), 0);
-        SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels_.data(), w_ * 4);
-    }
 
     int w_, h_;
     double step_;
@@ -234,6 +232,11 @@ private:
     bool quit_ = false;
     std::vector<std::uint32_t> pixels_;
 };
+
+// Whether r is drawn as the primary or selected one: its fill at the left end, clear of the label.
+inline bool drawnPrimary(const Harness& h, const ui::Rect& r) {
+    return h.countNear({r.x + 4, r.cy() - 3, 6, 6}, kPrimary, 12) > 20;
+}
 
 // Where control `id` (1-based, in reading order) of the screen on top is
 // drawn, found the way a keyboard user finds it: Tab until the ring is on it.
