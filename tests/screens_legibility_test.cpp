@@ -116,10 +116,6 @@ TEST_P(LegibilityTest, EveryScreenInEveryLanguageKeepsItsTextsReadableAndInside)
 INSTANTIATE_TEST_SUITE_P(WindowSizes, LegibilityTest,
                          ::testing::Values(std::pair{860, 560}, std::pair{1280, 720}, std::pair{1920, 1080}));
 
-}  // namespace
-
-namespace {
-
 // Text colours against everything they are drawn on, as the widgets and
 // screens pair them; the darkest page is the backdrop's darker tile at its
 // 0.45 over the page colour.
