@@ -77,8 +77,7 @@ bool stageShown(const Harness& h, const ui::Rect& chip, int level) {
     return h.countNear({0, chip.bottom(), h.w(), h.h() - chip.bottom()}, dark, 6) > 2000;
 }
 
-// A card without a final position shows the starting position. The gallery opens on the
-// range of the highest win, and the chips turn its pages.
+// A card without a final position shows the start; the highest win's page opens first.
 TEST_F(PagesTest, GalleryCardsShowTheirFinalPositionAndChipsTurnThePages) {
     // Everything above the first card's buttons, in a fresh window at the same frame times.
     auto cardPixels = [](const std::string& fen) {

@@ -36,13 +36,7 @@ std::string clipboard() {
     return copy;
 }
 
-class PgnScreensTest : public ScreenTest {
-protected:
-    void SetUp() override {
-        ScreenTest::SetUp();
-        SDL_SetClipboardText("");
-    }
-};
+using PgnScreensTest = ScreenTest;
 
 // ---- gallery -----------------------------------------------------------------------
 

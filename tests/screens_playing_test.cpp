@@ -76,6 +76,7 @@ void dragSquare(Harness& h, const Controls& c, chess::Sq from, chess::Sq to) {
 
 // How the player's moves are made.
 enum class Method { Click, Drag, Keyboard };
+const std::string kMethodNames[] = {"Clicks", "Drags", "KeyboardOnly"};
 
 // Squares of the board whose corner shows the hint's magenta.
 int magentaSquares(const Harness& h, const Controls& c) {
@@ -294,11 +295,7 @@ TEST_P(WholeGameTest, LevelOneFromTheDiceToTheSolvedScreen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, WholeGameTest, ::testing::Values(Method::Click, Method::Drag, Method::Keyboard),
-                         [](const auto& info) {
-                             return std::string(info.param == Method::Click  ? "Clicks"
-                                                : info.param == Method::Drag ? "Drags"
-                                                                             : "KeyboardOnly");
-                         });
+                         [](const auto& info) { return kMethodNames[static_cast<int>(info.param)]; });
 
 // ---- leaving and resuming ----------------------------------------------------------
 

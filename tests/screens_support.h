@@ -35,8 +35,6 @@ extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
 
 namespace screenstest {
 
-using drawtest::channelDistance;
-
 // The fill of primary buttons and selected chips, cells and turn banners.
 constexpr std::uint32_t kPrimary = 0x8A4B1C;
 
@@ -194,7 +192,7 @@ public:
     int countNear(const ui::Rect& r, std::uint32_t rgb, int tolerance) const {
         const std::vector<std::uint32_t> px = region(r);
         return static_cast<int>(
-            std::count_if(px.begin(), px.end(), [&](std::uint32_t p) { return channelDistance(p, rgb) <= tolerance; }));
+            std::count_if(px.begin(), px.end(), [&](std::uint32_t p) { return drawtest::near(p, rgb, tolerance); }));
     }
 
 private:
@@ -246,7 +244,7 @@ struct WindowSize {
 };
 
 // The screens' fixture: a throw-away home and no real display or sound for the
-// process, then fresh progress and known settings for every test.
+// process, then fresh progress, known settings and an empty clipboard for every test.
 class ScreenTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -274,6 +272,7 @@ protected:
         s.musicVolume = 0.1;
         s.sfxVolume = 0.75;
         i18n::setLanguage("en");
+        SDL_SetClipboardText("");
     }
 };
 
