@@ -129,8 +129,8 @@ public:
     // A press and release of the left button at (x, y), seen by the next frame.
     void queueClick(double x, double y) {
         moveTo(x, y);
-        shelltest::pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, x, y);
-        shelltest::pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, x, y);
+        shelltest::pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+        shelltest::pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
     }
     void click(double x, double y) {
         queueClick(x, y);
@@ -141,7 +141,7 @@ public:
     void press(double x, double y) {
         moveTo(x, y);
         pointer_.left = true;
-        shelltest::pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, x, y);
+        shelltest::pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
         frame();
     }
     void dragTo(double x, double y) {
@@ -150,7 +150,7 @@ public:
     }
     void release() {
         pointer_.left = false;
-        shelltest::pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, pointer_.x, pointer_.y);
+        shelltest::pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
         frame();
     }
     // A key-down event with its modifiers. The modifiers live in the event

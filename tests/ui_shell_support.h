@@ -81,12 +81,11 @@ inline void pushKey(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
     e.key.keysym.mod = mod;
     SDL_PushEvent(&e);
 }
-inline void pushButton(Uint32 type, Uint8 button, double x = 0, double y = 0) {
+// The loop takes the pointer's place from its sample, not from the events.
+inline void pushButton(Uint32 type, Uint8 button) {
     SDL_Event e{};
     e.type = type;
     e.button.button = button;
-    e.button.x = static_cast<Sint32>(x);
-    e.button.y = static_cast<Sint32>(y);
     SDL_PushEvent(&e);
 }
 // Wheel notches; negative scrolls towards the end.
