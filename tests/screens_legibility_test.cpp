@@ -45,24 +45,21 @@ struct Case {
     int wheel = 0;      // notches scrolled before the last frame
 };
 
-const std::vector<Case>& cases() {
-    static const std::vector<Case> all = {
-        {"splash", [] { return stateOf(ScreenKind::Splash); }},
-        {"menu", [] { return stateOf(ScreenKind::Menu); }},
-        {"levels", [] { return stateOf(ScreenKind::LevelSelect); }},
-        {"gallery", [] { return stateOf(ScreenKind::Gallery); }},
-        {"settings, scrolled to the end", [] { return stateOf(ScreenKind::Settings); }, 0, -40},
-        {"about", [] { return stateOf(ScreenKind::About); }},
-        {"licences", [] { return stateOf(ScreenKind::Licenses); }, 0, -400},
-        {"dice", [] { return stateOf(ScreenKind::Playing, 23); }, 1.5},  // the longest handicap
-        {"long game", longGame},
-        {"won", [] { return solved(ui::Outcome::Win, 140, false); }},
-        {"won with a hint", [] { return solved(ui::Outcome::Win, 6, true); }},
-        {"lost", [] { return solved(ui::Outcome::Loss, 9, false); }},
-        {"drawn", [] { return solved(ui::Outcome::Draw, 31, false); }},
-    };
-    return all;
-}
+const Case kCases[] = {
+    {"splash", [] { return stateOf(ScreenKind::Splash); }},
+    {"menu", [] { return stateOf(ScreenKind::Menu); }},
+    {"levels", [] { return stateOf(ScreenKind::LevelSelect); }},
+    {"gallery", [] { return stateOf(ScreenKind::Gallery); }},
+    {"settings, scrolled to the end", [] { return stateOf(ScreenKind::Settings); }, 0, -40},
+    {"about", [] { return stateOf(ScreenKind::About); }},
+    {"licences", [] { return stateOf(ScreenKind::Licenses); }, 0, -400},
+    {"dice", [] { return stateOf(ScreenKind::Playing, 23); }, 1.5},  // the longest handicap
+    {"long game", longGame},
+    {"won", [] { return solved(ui::Outcome::Win, 140, false); }},
+    {"won with a hint", [] { return solved(ui::Outcome::Win, 6, true); }},
+    {"lost", [] { return solved(ui::Outcome::Loss, 9, false); }},
+    {"drawn", [] { return solved(ui::Outcome::Draw, 31, false); }},
+};
 
 class LegibilityTest : public ScreenTest,
                        public ::testing::WithParamInterface<std::pair<int, int>> {
@@ -94,7 +91,7 @@ TEST_P(LegibilityTest, EveryScreenInEveryLanguageKeepsItsTextsReadableAndInside)
     for (const i18n::Language& language : i18n::languages()) {
         store::settings().language = language.code;
         i18n::setLanguage(language.code);
-        for (const Case& c : cases()) {
+        for (const Case& c : kCases) {
             const std::string where = language.code + " " + c.name + " at " + std::to_string(w) + "x" +
                                       std::to_string(h);
             const ui::GameState state = c.state();
@@ -115,10 +112,6 @@ TEST_P(LegibilityTest, EveryScreenInEveryLanguageKeepsItsTextsReadableAndInside)
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, LegibilityTest,
                          ::testing::Values(std::pair{860, 560}, std::pair{1280, 720}, std::pair{1920, 1080}));
-
-}  // namespace
-
-namespace {
 
 // Text colours against everything they are drawn on, as the widgets and
 // screens pair them; the darkest page is the backdrop's darker tile at its

@@ -38,16 +38,14 @@ TEST_F(NavigationTest, SplashWaitsFiveSecondsOrLeavesOnAReleaseOrKey) {
     EXPECT_EQ(1, game().depth());  // replaced: Back cannot return to it
 
     // A release or a key leaves early, a press does not.
-    game().resetTo(stateOf(ScreenKind::Splash));
-    h.frame();
-    h.press(600, 300);
-    EXPECT_EQ(ScreenKind::Splash, topKind());
-    h.release();
-    EXPECT_EQ(ScreenKind::Menu, topKind());
-    game().resetTo(stateOf(ScreenKind::Splash));
-    h.frame();
-    h.key(SDLK_a);
-    EXPECT_EQ(ScreenKind::Menu, topKind());
+    for (bool byKey : {false, true}) {
+        game().resetTo(stateOf(ScreenKind::Splash));
+        h.frame();
+        h.press(600, 300);
+        EXPECT_EQ(ScreenKind::Splash, topKind());
+        byKey ? h.key(SDLK_a) : h.release();
+        EXPECT_EQ(ScreenKind::Menu, topKind()) << byKey;
+    }
 }
 
 // ---- menu ----------------------------------------------------------------------
@@ -136,28 +134,48 @@ TEST_F(NavigationTest, MenuContinueStartsTheFrontierOrResumesTheSavedGame) {
 
 constexpr int kFirstCard = 12;  // after Back and the ten page chips
 
-void openLevelSelect(Harness& h) {
-    game().resetTo(stateOf(ScreenKind::Menu));
-    game().push(stateOf(ScreenKind::LevelSelect));
-    h.frame();
-}
-
 // Opens the level select over the menu, clicks card i (0-based) of the page
 // it opens on and returns the level a new game was pushed for, or 0 when none was.
 int levelOfCard(Harness& h, int i) {
-    openLevelSelect(h);
+    openOverMenu(h, stateOf(ScreenKind::LevelSelect));
     h.click(controlRect(h, kFirstCard + i));
     return topKind() == ScreenKind::Playing ? game().top().level : 0;
 }
 
-TEST_F(NavigationTest, LevelSelectOpensAtTheFrontierPageAndChipsTurnPages) {
-    Harness h(1280, 720);
+// The page of the frontier opens first. PageUp and PageDown turn pages; the
+// first arrow lands on the frontier card, the arrows walk the grid into the
+// next page, and Enter starts that level.
+TEST_F(NavigationTest, LevelSelectOpensAtTheFrontierPageAndTurnsByChipsAndKeys) {
+    Harness h(1280, 720);  // five columns
     EXPECT_EQ(1, levelOfCard(h, 0));
+    store::advanceUnlockedLevel(14);
+    openOverMenu(h, stateOf(ScreenKind::LevelSelect));
+    const struct {
+        SDL_Keycode key;
+        int focus;  // the card under the ring, -1 while there is none
+        const char* why;
+    } steps[] = {
+        {SDLK_PAGEDOWN, -1, "page 3, no ring yet"}, {SDLK_PAGEUP, -1, "page 2 again"},
+        {SDLK_RIGHT, 3, "the frontier, level 14"},  {SDLK_DOWN, 8, "one row down: 19"},
+        {SDLK_RIGHT, 9, "20"},                      {SDLK_RIGHT, 0, "21, first card of the next page"},
+        {SDLK_UP, 5, "a row up from 21 is 16, back on page 2"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.why);
+        h.key(step.key);
+        const ui::Focus& f = h.ctx().focus;
+        EXPECT_EQ(step.focus, f.visible ? f.current - kFirstCard : -1);
+    }
+    h.key(SDLK_RETURN);
+    h.frame();
+    EXPECT_EQ(ScreenKind::Playing, topKind());
+    EXPECT_EQ(16, game().top().level);
+
     store::advanceUnlockedLevel(34);
     EXPECT_EQ(31, levelOfCard(h, 0));
 
     // A chip shows its page in the same frame; a later click starts from there.
-    openLevelSelect(h);
+    openOverMenu(h, stateOf(ScreenKind::LevelSelect));
     const ui::Rect fifthCard = controlRect(h, kFirstCard + 4);
     h.click(controlRect(h, 2 + 7));
     EXPECT_EQ(ScreenKind::LevelSelect, topKind());
@@ -189,16 +207,16 @@ TEST_F(NavigationTest, ACardResumesItsSuspendedGameOrAsksBeforeDroppingIt) {
     EXPECT_EQ(2, levelOfCard(h, 1));
     EXPECT_TRUE(game().top().resume);
     EXPECT_EQ(99u, game().top().seed);
-    openLevelSelect(h);
+    openOverMenu(h, stateOf(ScreenKind::LevelSelect));
     const ui::Rect card5 = controlRect(h, kFirstCard + 4), card10 = controlRect(h, kFirstCard + 9);
 
     // Cancel, Escape, or a click beside the dialog on another card: nothing changes.
     const std::string saves = savesOnDisk();
     for (int way = 0; way < 3; ++way) {
-        openLevelSelect(h);
+        openOverMenu(h, stateOf(ScreenKind::LevelSelect));
         h.click(card5);
         h.capture();
-        EXPECT_LE(colourDistance(h.pixel(ok.x - h.s(30), ok.y - h.s(30)), 0xFAF4E6), 12) << "the dialog's panel";
+        EXPECT_TRUE(drawtest::near(h.pixel(ok.x - h.s(30), ok.y - h.s(30)), 0xFAF4E6, 12)) << "the dialog's panel";
         if (way == 0) h.click(cancel);
         if (way == 1) h.key(SDLK_ESCAPE);
         if (way == 2) h.click(card10);
@@ -212,7 +230,7 @@ TEST_F(NavigationTest, ACardResumesItsSuspendedGameOrAsksBeforeDroppingIt) {
     // Yes by button or Return: level 5 from its dice, the old game gone.
     for (bool byKey : {false, true}) {
         saveGameOfLevel(2, 99);
-        openLevelSelect(h);
+        openOverMenu(h, stateOf(ScreenKind::LevelSelect));
         h.click(card5);
         if (byKey) {
             h.key(SDLK_RETURN);
@@ -298,7 +316,7 @@ TEST_F(NavigationTest, TabReachesEveryControlOfEveryScreenAndEnterPressesIt) {
             h.frame();
             EXPECT_EQ(c.controls, h.ctx().focus.lastCount);
             EXPECT_FALSE(h.ctx().focus.visible) << "no ring before a key";
-            for (int i = 0; i < id; ++i) h.queueKey(SDLK_TAB);  // all in one frame
+            for (int i = 0; i < id; ++i) shelltest::pushKey(SDLK_TAB);  // all in one frame
             h.frame();
         };
         openAt(0);
@@ -315,35 +333,6 @@ TEST_F(NavigationTest, TabReachesEveryControlOfEveryScreenAndEnterPressesIt) {
         }
     }
     i18n::setLanguage("en");
-}
-
-// PageUp and PageDown turn pages; the first arrow lands on the frontier card,
-// the arrows walk the grid into the next page, and Enter starts that level.
-TEST_F(NavigationTest, LevelSelectPagesAndCardsFromTheKeyboard) {
-    Harness h(1280, 720);  // five columns
-    store::advanceUnlockedLevel(14);
-    openOverMenu(h, stateOf(ScreenKind::LevelSelect));
-    const struct {
-        SDL_Keycode key;
-        int focus;
-        const char* why;
-    } steps[] = {
-        {SDLK_PAGEDOWN, 0, "page 3, no ring yet"}, {SDLK_PAGEUP, 0, "page 2 again"},
-        {SDLK_RIGHT, 3, "the frontier, level 14"}, {SDLK_DOWN, 8, "one row down: 19"},
-        {SDLK_RIGHT, 9, "20"},                     {SDLK_RIGHT, 0, "21, first card of the next page"},
-        {SDLK_UP, 5, "a row up from 21 is 16, back on page 2"},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.why);
-        h.key(step.key);
-        if (step.focus > 0) {
-            EXPECT_EQ(kFirstCard + step.focus, h.ctx().focus.current);
-        }
-    }
-    h.key(SDLK_RETURN);
-    h.frame();
-    EXPECT_EQ(ScreenKind::Playing, topKind());
-    EXPECT_EQ(16, game().top().level);
 }
 
 // ---- solved ------------------------------------------------------------------------

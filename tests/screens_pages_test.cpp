@@ -77,7 +77,23 @@ bool stageShown(const Harness& h, const ui::Rect& chip, int level) {
     return h.countNear({0, chip.bottom(), h.w(), h.h() - chip.bottom()}, dark, 6) > 2000;
 }
 
-TEST_F(PagesTest, GalleryOpensOnTheRangeOfTheHighestSolveAndPagesByChips) {
+// A card without a final position shows the start; the highest win's page opens first.
+TEST_F(PagesTest, GalleryCardsShowTheirFinalPositionAndChipsTurnThePages) {
+    // Everything above the first card's buttons, in a fresh window at the same frame times.
+    auto cardPixels = [](const std::string& fen) {
+        store::resetProgress();
+        addSolve(12, fen);
+        Harness h(1280, 720);
+        open(h, ScreenKind::Gallery);
+        const ui::Rect replay = controlRect(h, kFirstCardButton);
+        h.capture();
+        return h.region(ui::Rect{0, 0, h.w(), replay.y - h.s(6)});
+    };
+    const std::vector<std::uint32_t> empty = cardPixels("");
+    EXPECT_EQ(empty, cardPixels(chess::Board::startPosition().fen()));
+    EXPECT_NE(empty, cardPixels("4k3/8/8/8/8/8/8/4K2Q w - - 0 1"));
+
+    store::resetProgress();
     Harness h(1280, 720);
     addSolve(3);
     addSolve(27);
@@ -101,22 +117,6 @@ TEST_F(PagesTest, GalleryOpensOnTheRangeOfTheHighestSolveAndPagesByChips) {
     // A range without wins: the notice in the middle of the grid.
     const double midY = (first.bottom() + h.s(8) + h.h() - h.s(34)) / 2;
     EXPECT_GT(h.countNear(ui::Rect{h.w() / 2 - 150, midY - 10, 300, 20}, kMutedText, 12), 30);
-}
-
-TEST_F(PagesTest, GalleryCardWithoutFinalPositionShowsTheStartingPosition) {
-    // Everything above the first card's buttons, in a fresh window at the same frame times.
-    auto cardPixels = [](const std::string& fen) {
-        store::resetProgress();
-        addSolve(12, fen);
-        Harness h(1280, 720);
-        open(h, ScreenKind::Gallery);
-        const ui::Rect replay = controlRect(h, kFirstCardButton);
-        h.capture();
-        return h.region(ui::Rect{0, 0, h.w(), replay.y - h.s(6)});
-    };
-    const std::vector<std::uint32_t> empty = cardPixels("");
-    EXPECT_EQ(empty, cardPixels(chess::Board::startPosition().fen()));
-    EXPECT_NE(empty, cardPixels("4k3/8/8/8/8/8/8/4K2Q w - - 0 1"));
 }
 
 // ---- settings ----------------------------------------------------------------

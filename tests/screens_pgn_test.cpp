@@ -36,13 +36,7 @@ std::string clipboard() {
     return copy;
 }
 
-class PgnScreensTest : public ScreenTest {
-protected:
-    void SetUp() override {
-        ScreenTest::SetUp();
-        SDL_SetClipboardText("");
-    }
-};
+using PgnScreensTest = ScreenTest;
 
 // ---- gallery -----------------------------------------------------------------------
 
@@ -121,29 +115,27 @@ std::vector<ui::Rect> replaySquares(const Harness& h) {
     return squares;
 }
 
+// Each square's pixels, in square order.
+using SquarePixels = std::vector<std::vector<std::uint32_t>>;
+
 // The board's squares after the keys (or a click on the End button), each in a
 // fresh window at the same frame time, so that the pieces' idle motion matches.
-class ReplayTest : public PgnScreensTest {
-protected:
-    static std::vector<std::vector<std::uint32_t>> boardAfter(const store::SolveEntry& entry,
-                                                              const std::vector<int>& keys, bool endButton = false) {
-        store::resetProgress();
-        store::recordSolve(entry);
-        Harness h(1280, 720);
-        openOverMenu(h, stateOf(ScreenKind::Replay, kLevel));
-        for (int key : keys) h.key(key);
-        if (endButton) h.click(controlRect(h, h.ctx().focus.lastCount));  // the last of the step buttons
-        h.frameAt(5.0);
-        h.capture();
-        std::vector<std::vector<std::uint32_t>> pixels;
-        for (const ui::Rect& r : replaySquares(h)) pixels.push_back(h.region(r));
-        return pixels;
-    }
-};
+SquarePixels boardAfter(const store::SolveEntry& entry, const std::vector<int>& keys, bool endButton = false) {
+    store::resetProgress();
+    store::recordSolve(entry);
+    Harness h(1280, 720);
+    openOverMenu(h, stateOf(ScreenKind::Replay, kLevel));
+    for (int key : keys) h.key(key);
+    if (endButton) h.click(controlRect(h, h.ctx().focus.lastCount));  // the last of the step buttons
+    h.frameAt(5.0);
+    h.capture();
+    SquarePixels pixels;
+    for (const ui::Rect& r : replaySquares(h)) pixels.push_back(h.region(r));
+    return pixels;
+}
 
 // The names of the squares whose pixels differ between two boards.
-std::vector<std::string> differingSquares(const std::vector<std::vector<std::uint32_t>>& a,
-                                          const std::vector<std::vector<std::uint32_t>>& b) {
+std::vector<std::string> differingSquares(const SquarePixels& a, const SquarePixels& b) {
     std::vector<std::string> names;
     for (chess::Sq s = 0; s < 64; ++s) {
         if (a[s] != b[s]) names.push_back(chess::squareName(s));
@@ -151,7 +143,7 @@ std::vector<std::string> differingSquares(const std::vector<std::vector<std::uin
     return names;
 }
 
-TEST_F(ReplayTest, StepsThroughTheGameToTheStoredFinalPosition) {
+TEST_F(PgnScreensTest, ReplayStepsThroughTheGameToTheStoredFinalPosition) {
     const store::SolveEntry won = wonGame();
     // Black to move, so that the player of this position is White, as in the game.
     const auto start = boardAfter(finalPositionOnly("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"), {});

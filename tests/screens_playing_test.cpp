@@ -59,10 +59,10 @@ bool bannerIs(const Harness& h, const Controls& c, std::uint32_t rgb) {
 // The dice overlay dims the whole window, the strip above the board included.
 bool diceShown(const Harness& h) { return channel(h.pixel(h.w() / 3, 2), 16) < 0xC0; }
 
-void clickSquare(Harness& h, const Controls& c, chess::Sq sq) { h.click(ui::squareRect(c.board, sq)); }
-void clickSquare(Harness& h, const Controls& c, const char* name) {
-    clickSquare(h, c, chess::squareFromName(name));
+ui::Rect squareOf(const Controls& c, const char* name) {
+    return ui::squareRect(c.board, chess::squareFromName(name));
 }
+void clickSquare(Harness& h, const Controls& c, const char* name) { h.click(squareOf(c, name)); }
 
 // A drag from one square to another, passing between them, released over `to`.
 void dragSquare(Harness& h, const Controls& c, chess::Sq from, chess::Sq to) {
@@ -76,6 +76,7 @@ void dragSquare(Harness& h, const Controls& c, chess::Sq from, chess::Sq to) {
 
 // How the player's moves are made.
 enum class Method { Click, Drag, Keyboard };
+const std::string kMethodNames[] = {"Clicks", "Drags", "KeyboardOnly"};
 
 // Squares of the board whose corner shows the hint's magenta.
 int magentaSquares(const Harness& h, const Controls& c) {
@@ -147,8 +148,8 @@ protected:
         EXPECT_TRUE(chess::suggest(position, 3, [] { return 0.5; }, &m));
         switch (method_) {
             case Method::Click:
-                clickSquare(h, c_, m.from);
-                clickSquare(h, c_, m.to);
+                h.click(ui::squareRect(c_.board, m.from));
+                h.click(ui::squareRect(c_.board, m.to));
                 break;
             case Method::Drag: dragSquare(h, c_, m.from, m.to); break;
             case Method::Keyboard: keyboardMove(h, position, m); break;
@@ -294,11 +295,7 @@ TEST_P(WholeGameTest, LevelOneFromTheDiceToTheSolvedScreen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, WholeGameTest, ::testing::Values(Method::Click, Method::Drag, Method::Keyboard),
-                         [](const auto& info) {
-                             return std::string(info.param == Method::Click  ? "Clicks"
-                                                : info.param == Method::Drag ? "Drags"
-                                                                             : "KeyboardOnly");
-                         });
+                         [](const auto& info) { return kMethodNames[static_cast<int>(info.param)]; });
 
 // ---- leaving and resuming ----------------------------------------------------------
 
@@ -379,9 +376,9 @@ TEST_F(PlayingScreenTest, LostDiceGiveTheComputerWhiteWithTheMirroredHandicap) {
     EXPECT_TRUE(bannerIs(h, c_, kBannerTurn));
 
     // The player sees Black at the bottom: the black king on e8 sits on the bottom row.
-    const ui::Rect e8 = ui::squareRect(c_.board, chess::squareFromName("e8"));
+    const ui::Rect e8 = squareOf(c_, "e8");
     EXPECT_LT(channel(h.pixel(e8.cx(), e8.y + 0.7 * e8.h), 8), 0x60) << "a dark piece at the bottom";
-    const ui::Rect e1 = ui::squareRect(c_.board, chess::squareFromName("e1"));
+    const ui::Rect e1 = squareOf(c_, "e1");
     EXPECT_GT(channel(h.pixel(e1.cx(), e1.y + 0.7 * e1.h), 8), 0xA0) << "the computer's white king at the top";
 
     const std::string mirrored = chess::Board::fromFen(chess::mirrorFen(levels::configFor(3).startingFen)).fen();
@@ -439,7 +436,7 @@ TEST_F(PlayingScreenTest, UndoTakesBackTheReplyAndTheMoveTogetherOrThePlayersLon
 
     // Undo button and Ctrl+Z in the same frame undo once.
     h.queueClick(c_.undo.cx(), c_.undo.cy());
-    h.queueKey(SDLK_z, KMOD_LCTRL);
+    shelltest::pushKey(SDLK_z, KMOD_LCTRL);
     h.frame();
     EXPECT_EQ(start, store::savedGame().fen);
     EXPECT_TRUE(store::savedGame().history.empty());
@@ -555,9 +552,9 @@ TEST_F(PlayingScreenTest, CheckTurnsTheBannerRedAndIllegalMovesChangeNothing) {
     clickSquare(h, c_, "a7");
 
     // The same move dragged: the rook follows the pointer and leaves a1 empty meanwhile.
-    const ui::Rect a1 = ui::squareRect(c_.board, chess::squareFromName("a1"));
-    const ui::Rect a4 = ui::squareRect(c_.board, chess::squareFromName("a4"));
-    const ui::Rect a7 = ui::squareRect(c_.board, chess::squareFromName("a7"));
+    const ui::Rect a1 = squareOf(c_, "a1");
+    const ui::Rect a4 = squareOf(c_, "a4");
+    const ui::Rect a7 = squareOf(c_, "a7");
     const auto inner = [](const ui::Rect& r) { return ui::Rect{r.x + 0.25 * r.w, r.y + 0.25 * r.h, 0.5 * r.w, 0.5 * r.h}; };
     h.capture();
     const std::vector<std::uint32_t> rookAtRest = h.region(inner(a1));

@@ -25,6 +25,7 @@
 #include "ui/frame.h"
 #include "ui/gpu.h"
 #include "ui/widgets.h"
+#include "ui_draw_support.h"
 #include "ui_shell_support.h"
 
 // Weak, as every file of this test binary brings the same list.
@@ -36,13 +37,6 @@ namespace screenstest {
 
 // The fill of primary buttons and selected chips, cells and turn banners.
 constexpr std::uint32_t kPrimary = 0x8A4B1C;
-
-// Largest difference of one colour channel.
-inline int colourDistance(std::uint32_t a, std::uint32_t b) {
-    int d = 0;
-    for (int shift : {0, 8, 16}) d = std::max(d, std::abs(shelltest::channel(a, shift) - shelltest::channel(b, shift)));
-    return d;
-}
 
 // The bytes on disk once the store's queued writes have landed.
 inline std::string fileBytes(const std::string& path) {
@@ -135,8 +129,8 @@ public:
     // A press and release of the left button at (x, y), seen by the next frame.
     void queueClick(double x, double y) {
         moveTo(x, y);
-        pushButton(SDL_MOUSEBUTTONDOWN);
-        pushButton(SDL_MOUSEBUTTONUP);
+        shelltest::pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+        shelltest::pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
     }
     void click(double x, double y) {
         queueClick(x, y);
@@ -147,7 +141,7 @@ public:
     void press(double x, double y) {
         moveTo(x, y);
         pointer_.left = true;
-        pushButton(SDL_MOUSEBUTTONDOWN);
+        shelltest::pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
         frame();
     }
     void dragTo(double x, double y) {
@@ -156,29 +150,19 @@ public:
     }
     void release() {
         pointer_.left = false;
-        pushButton(SDL_MOUSEBUTTONUP);
+        shelltest::pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
         frame();
     }
     // A key-down event with its modifiers. The modifiers live in the event
     // only: like a quick tap, they are let go before the frame samples them.
-    void queueKey(SDL_Keycode code, Uint16 mod = KMOD_NONE) {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.keysym.sym = code;
-        e.key.keysym.mod = mod;
-        SDL_PushEvent(&e);
-    }
     void key(SDL_Keycode code, Uint16 mod = KMOD_NONE) {
-        queueKey(code, mod);
+        shelltest::pushKey(code, mod);
         frame();
     }
     // Wheel notches over (x, y); negative scrolls towards the end.
     void wheel(double x, double y, int notches) {
         moveTo(x, y);
-        SDL_Event e{};
-        e.type = SDL_MOUSEWHEEL;
-        e.wheel.y = notches;
-        SDL_PushEvent(&e);
+        shelltest::pushWheel(notches);
         frame();
     }
 
@@ -208,19 +192,10 @@ public:
     int countNear(const ui::Rect& r, std::uint32_t rgb, int tolerance) const {
         const std::vector<std::uint32_t> px = region(r);
         return static_cast<int>(
-            std::count_if(px.begin(), px.end(), [&](std::uint32_t p) { return colourDistance(p, rgb) <= tolerance; }));
+            std::count_if(px.begin(), px.end(), [&](std::uint32_t p) { return drawtest::near(p, rgb, tolerance); }));
     }
 
 private:
-    void pushButton(Uint32 type) {
-        SDL_Event e{};
-        e.type = type;
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.x = static_cast<Sint32>(pointer_.x);
-        e.button.y = static_cast<Sint32>(pointer_.y);
-        SDL_PushEvent(&e);
-    }
-
     int w_, h_;
     double step_;
     SDL_Window* window_ = nullptr;
@@ -232,6 +207,13 @@ private:
     bool quit_ = false;
     std::vector<std::uint32_t> pixels_;
 };
+
+// Puts a screen on top of the menu and lets one frame build it.
+inline void openOverMenu(Harness& h, const ui::GameState& state) {
+    game().resetTo(stateOf(ui::ScreenKind::Menu));
+    game().push(state);
+    h.frame();
+}
 
 // Whether r is drawn as the primary or selected one: its fill at the left end, clear of the label.
 inline bool drawnPrimary(const Harness& h, const ui::Rect& r) {
@@ -250,7 +232,7 @@ inline ui::Rect controlRect(Harness& h, int id) {
         at = std::max(at, 1);
     }
     tabs += (id - at + n) % n;
-    for (int i = 0; i < tabs; ++i) h.queueKey(SDLK_TAB);
+    for (int i = 0; i < tabs; ++i) shelltest::pushKey(SDLK_TAB);
     h.frame();
     h.frame();
     EXPECT_EQ(id, f.current) << "no control " << id << " of " << f.lastCount;
@@ -262,7 +244,7 @@ struct WindowSize {
 };
 
 // The screens' fixture: a throw-away home and no real display or sound for the
-// process, then fresh progress and known settings for every test.
+// process, then fresh progress, known settings and an empty clipboard for every test.
 class ScreenTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -290,13 +272,7 @@ protected:
         s.musicVolume = 0.1;
         s.sfxVolume = 0.75;
         i18n::setLanguage("en");
-    }
-
-    // Puts a screen on top of the menu and lets one frame build it.
-    static void openOverMenu(Harness& h, const ui::GameState& state) {
-        game().resetTo(stateOf(ui::ScreenKind::Menu));
-        game().push(state);
-        h.frame();
+        SDL_SetClipboardText("");
     }
 };
 

@@ -14,6 +14,7 @@
 namespace {
 
 using FrameLoopTest = shelltest::HeadlessWindow;
+using namespace shelltest;  // the event pushers
 
 // Input lives for one frame. A release at most 0.3 s after the one before is a
 // double click, but the first release after start never is.
@@ -52,12 +53,7 @@ TEST_F(FrameLoopTest, PressAndReleaseInOneFrameAndSampledButtons) {
 // each key keeps the modifiers of its own event.
 TEST_F(FrameLoopTest, WheelNotchesAddUpAndKeysKeepTheirOrderAndModifiers) {
     auto& loop = startLoop();
-    for (int notches : {1, 2, -1}) {
-        SDL_Event e{};
-        e.type = SDL_MOUSEWHEEL;
-        e.wheel.y = notches;
-        SDL_PushEvent(&e);
-    }
+    for (int notches : {1, 2, -1}) shelltest::pushWheel(notches);
     pushKey(SDLK_y);
     pushKey(SDLK_z, KMOD_LCTRL);
     pushKey(SDLK_TAB, KMOD_RSHIFT);

@@ -73,6 +73,37 @@ inline std::uint32_t pixelAt(SDL_Renderer* renderer, int x, int y) {
 
 inline int channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFF); }
 
+// Scripted input. Real events carry their window's id; the loop takes every event it is given.
+inline void pushKey(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = key;
+    e.key.keysym.mod = mod;
+    SDL_PushEvent(&e);
+}
+// The loop takes the pointer's place from its sample, not from the events.
+inline void pushButton(Uint32 type, Uint8 button) {
+    SDL_Event e{};
+    e.type = type;
+    e.button.button = button;
+    SDL_PushEvent(&e);
+}
+// Wheel notches; negative scrolls towards the end.
+inline void pushWheel(int notches) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEWHEEL;
+    e.wheel.y = notches;
+    SDL_PushEvent(&e);
+}
+inline void pushWindowEvent(Uint8 what, int data1 = 0, int data2 = 0) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = what;
+    e.window.data1 = data1;
+    e.window.data2 = data2;
+    SDL_PushEvent(&e);
+}
+
 // A real window on SDL's dummy video driver, drawn by the software renderer,
 // with a scripted clock, pointer and settings save.
 class HeadlessWindow : public ::testing::Test {
@@ -118,29 +149,6 @@ protected:
     bool frameAt(double t) {
         clock_ = t;
         return loop_->runFrame();
-    }
-
-    // Real events carry their window's id; the loop takes every event it is given.
-    void pushKey(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.keysym.sym = key;
-        e.key.keysym.mod = mod;
-        SDL_PushEvent(&e);
-    }
-    void pushButton(Uint32 type, Uint8 button) {
-        SDL_Event e{};
-        e.type = type;
-        e.button.button = button;
-        SDL_PushEvent(&e);
-    }
-    void pushWindowEvent(Uint8 what, int data1 = 0, int data2 = 0) {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.event = what;
-        e.window.data1 = data1;
-        e.window.data2 = data2;
-        SDL_PushEvent(&e);
     }
 
     SDL_Window* window_ = nullptr;
