@@ -241,15 +241,6 @@ TEST(AnimatedTitle, LettersAppearInTurnHoldAndFade) {
     EXPECT_EQ(ink(titleAt(f, 13.0, 0.6)), 0) << "faded out, in the pause before the next cycle";
 }
 
-TEST(AnimatedTitle, RepeatsEveryCycleAndNonPositiveStaggerMeansDefault) {
-    Frame f(800, 160);
-    // A cycle of 13.26 s: the 15 letters' stagger, a hold and a pause.
-    EXPECT_EQ(titleAt(f, 10.0, 0.6), titleAt(f, 10.0 + 13.26, 0.6));
-    const std::vector<std::uint32_t> early = titleAt(f, 3.3, 0.6);
-    for (double fallback : {0.0, -1.0}) EXPECT_EQ(titleAt(f, 3.3, fallback), early) << fallback;
-    EXPECT_NE(titleAt(f, 3.3, 0.3), early);
-}
-
 TEST(DieFace, EveryValueShowsItsPipsOutOfRangeIsClampedAndTurnsAboutItsCentre) {
     constexpr std::uint32_t kPip = 0x202040;
     drawtest::Image img(200, 200);
