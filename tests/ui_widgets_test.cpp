@@ -1,5 +1,5 @@
 // Widgets: click handling, the slider's grab area, scrolling with drag and
-// fling, the confirmation dialog and the time formats; the animated title and the die.
+// fling, and the time formats; the animated title and the die.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -157,27 +157,6 @@ TEST(Scroll, FlingCoastsToAStopAndStopsAtTheEndsAndOnATouch) {
     const double held = list.scroll;
     list.step(o, ui::Input{});
     EXPECT_DOUBLE_EQ(list.scroll, held);
-}
-
-TEST(ConfirmDialog, AnswersByButtonPanelAndKeys) {
-    Frame o(800, 600);
-    auto withKeys = [](ui::Input in, std::vector<int> keys) {
-        in.keys = std::move(keys);
-        return in;
-    };
-    // Panel 420 x 240 at (190, 180); buttons 46 high at y 354: cancel x 210..390, ok x 410..590.
-    for (auto [in, answer] : {std::pair{releaseAt(500, 377), 1}, {releaseAt(300, 377), -1}, {releaseAt(50, 50), -1},
-                              {releaseAt(400, 288), 0}, {ui::Input{}, 0}, {withKeys({}, {SDLK_KP_ENTER}), 1},
-                              {withKeys({}, {SDLK_RETURN}), 1}, {withKeys({}, {SDLK_RETURN, SDLK_ESCAPE}), -1},
-                              {withKeys(releaseAt(500, 377), {SDLK_ESCAPE}), -1}}) {
-        o.frame(in);
-        EXPECT_EQ(ui::confirmDialog(o.ctx, "Leave?", "The game is kept.", "Yes", "No"), answer) << in.mouseX;
-        EXPECT_TRUE(o.ctx.clickUsed);  // nothing behind the dialog can be clicked
-    }
-    // A click already taken this frame by something drawn before is not an answer.
-    o.frame(releaseAt(500, 377));
-    o.ctx.clickUsed = true;
-    EXPECT_EQ(ui::confirmDialog(o.ctx, "Leave?", "", "Yes", "No"), 0);
 }
 
 TEST(Format, TimeSwitchesToHoursAtOneHourAndDatesAreLocalDayMonthYear) {
