@@ -278,26 +278,6 @@ TEST(BoardPieces, SlideStartsOnFromAndEndsOnTo) {
     EXPECT_TRUE(slideAt(0.5)->sameAs(*bare));
 }
 
-TEST(MiniBoard, PaintsSquaresPiecesAndOutline) {
-    chess::Board board;
-    board.sq[4] = 'K';  // e1
-    const theme::BoardTheme& look = theme::allBoards()[4];
-    for (bool flipped : {false, true}) {
-        const std::vector<std::uint32_t> img = paintMini(board, 4, flipped, {0, 0, 200, 160});
-        auto at = [&](int x, int y) { return img[y * kW + x]; };
-        // Centred: 160 x 160 starting at x = 20, cells of 20; bottom-left is dark either way.
-        for (auto [x, y, rgb] : {std::tuple{10, 80, kGround}, {18, 80, kGround}, {30, 150, look.dark},
-                                 {170, 150, look.light}})
-            EXPECT_EQ(at(x, y), rgb) << x << "," << y;
-        EXPECT_LT(channelDistance(at(20, 70), look.border), 60) << "outline";
-        EXPECT_LT(channelDistance(at(100, 0), look.border), 60) << "outline";
-        // The king's cross: e1 sits in column 4 of the bottom row, or column 3 of the top row.
-        const int kx = 20 + (flipped ? 3 : 4) * 20 + 10;
-        const int ky = flipped ? 0 : 140;
-        EXPECT_GT(channelDistance(at(kx, ky + 12), at(kx, ky + 1)), 60) << flipped;
-    }
-}
-
 TEST(MiniBoardCache, CopiesMatchTheFirstPaintingAndFollowEveryInput) {
     const chess::Board start = chess::Board::startPosition();
     const ui::Rect at{20, 10, 160, 160};

@@ -1,4 +1,4 @@
-// The vector pieces: outlines, colours, group fading, the flat glyph and the
+// The vector pieces: outlines, colours, group fading and the
 // cached textures, checked on cairo image surfaces and a software renderer.
 #include <gtest/gtest.h>
 
@@ -19,24 +19,6 @@ using drawtest::Image;
 constexpr std::uint32_t kGrey = 0x808080;
 
 int red(std::uint32_t rgb) { return drawtest::channelOf(rgb, 16); }
-
-TEST(PieceGlyph, EachKindHasItsOwnSilhouetteInOneFlatColour) {
-    // Only the king, queen and bishop reach up to 0.15; every piece stands on the foot.
-    for (char kind : std::string("KQRBNP")) {
-        Image img(100, 100);
-        ui::paintPieceGlyph(img.cr(), kind, 50, 50, 100, 0x336699, 1.0);
-        EXPECT_EQ(img.alpha(50, 15) == 255, std::string("KQB").find(kind) != std::string::npos) << kind;
-        EXPECT_EQ(img.argb(50, 88), 0xFF336699u) << kind;
-        EXPECT_EQ(img.alpha(50, 96), 0) << kind;  // below the common foot line
-    }
-    // Landmarks: the knight faces left, the rook's crenels are open, the king's cross has arms.
-    for (auto [kind, x, y, alpha] : {std::tuple{'N', 22, 41, 255}, {'N', 78, 41, 0}, {'R', 41, 25, 0},
-                                     {'R', 50, 25, 255}, {'K', 40, 14, 255}, {'K', 40, 22, 0}}) {
-        Image img(100, 100);
-        ui::paintPieceGlyph(img.cr(), kind, 50, 50, 100, 0, 1.0);
-        EXPECT_EQ(img.alpha(x, y), alpha) << kind << " at " << x << "," << y;
-    }
-}
 
 TEST(PiecePainting, LightAndDarkSidesOutlinesShadowAndDetails) {
     Image img(400, 100);

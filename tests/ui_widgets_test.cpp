@@ -1,5 +1,5 @@
 // Widgets: click handling, the slider's grab area, scrolling with drag and
-// fling, the confirmation dialog and the time formats; the animated title and the die.
+// fling, and the time formats; the animated title and the die.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -159,27 +159,6 @@ TEST(Scroll, FlingCoastsToAStopAndStopsAtTheEndsAndOnATouch) {
     EXPECT_DOUBLE_EQ(list.scroll, held);
 }
 
-TEST(ConfirmDialog, AnswersByButtonPanelAndKeys) {
-    Frame o(800, 600);
-    auto withKeys = [](ui::Input in, std::vector<int> keys) {
-        in.keys = std::move(keys);
-        return in;
-    };
-    // Panel 420 x 240 at (190, 180); buttons 46 high at y 354: cancel x 210..390, ok x 410..590.
-    for (auto [in, answer] : {std::pair{releaseAt(500, 377), 1}, {releaseAt(300, 377), -1}, {releaseAt(50, 50), -1},
-                              {releaseAt(400, 288), 0}, {ui::Input{}, 0}, {withKeys({}, {SDLK_KP_ENTER}), 1},
-                              {withKeys({}, {SDLK_RETURN}), 1}, {withKeys({}, {SDLK_RETURN, SDLK_ESCAPE}), -1},
-                              {withKeys(releaseAt(500, 377), {SDLK_ESCAPE}), -1}}) {
-        o.frame(in);
-        EXPECT_EQ(ui::confirmDialog(o.ctx, "Leave?", "The game is kept.", "Yes", "No"), answer) << in.mouseX;
-        EXPECT_TRUE(o.ctx.clickUsed);  // nothing behind the dialog can be clicked
-    }
-    // A click already taken this frame by something drawn before is not an answer.
-    o.frame(releaseAt(500, 377));
-    o.ctx.clickUsed = true;
-    EXPECT_EQ(ui::confirmDialog(o.ctx, "Leave?", "", "Yes", "No"), 0);
-}
-
 TEST(Format, TimeSwitchesToHoursAtOneHourAndDatesAreLocalDayMonthYear) {
     for (auto [ms, text] : {std::pair{0LL, "00:00"}, {59999LL, "00:59"}, {754000LL, "12:34"}, {3599999LL, "59:59"},
                             {3600000LL, "1:00:00"}, {36061000LL, "10:01:01"}, {-5000LL, "00:00"}})
@@ -239,15 +218,6 @@ TEST(AnimatedTitle, LettersAppearInTurnHoldAndFade) {
     }
     EXPECT_TRUE(f.overlay.blank());
     EXPECT_EQ(ink(titleAt(f, 13.0, 0.6)), 0) << "faded out, in the pause before the next cycle";
-}
-
-TEST(AnimatedTitle, RepeatsEveryCycleAndNonPositiveStaggerMeansDefault) {
-    Frame f(800, 160);
-    // A cycle of 13.26 s: the 15 letters' stagger, a hold and a pause.
-    EXPECT_EQ(titleAt(f, 10.0, 0.6), titleAt(f, 10.0 + 13.26, 0.6));
-    const std::vector<std::uint32_t> early = titleAt(f, 3.3, 0.6);
-    for (double fallback : {0.0, -1.0}) EXPECT_EQ(titleAt(f, 3.3, fallback), early) << fallback;
-    EXPECT_NE(titleAt(f, 3.3, 0.3), early);
 }
 
 TEST(DieFace, EveryValueShowsItsPipsOutOfRangeIsClampedAndTurnsAboutItsCentre) {
