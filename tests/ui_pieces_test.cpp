@@ -2,10 +2,7 @@
 // cached textures, checked on cairo image surfaces and a software renderer.
 #include <gtest/gtest.h>
 
-#include <cairo.h>
-
 #include <cmath>
-#include <string>
 #include <tuple>
 
 #include "ui/pieces.h"

@@ -1,11 +1,8 @@
 // Widgets: click handling, the slider's grab area, scrolling with drag and
-// fling, and the time formats; the animated title and the die.
+// fling, and the time formats; the animated title.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -218,27 +215,6 @@ TEST(AnimatedTitle, LettersAppearInTurnHoldAndFade) {
     }
     EXPECT_TRUE(f.overlay.blank());
     EXPECT_EQ(ink(titleAt(f, 13.0, 0.6)), 0) << "faded out, in the pause before the next cycle";
-}
-
-TEST(DieFace, EveryValueShowsItsPipsOutOfRangeIsClampedAndTurnsAboutItsCentre) {
-    constexpr std::uint32_t kPip = 0x202040;
-    drawtest::Image img(200, 200);
-    // Which cells of the 3 x 3 grid show a pip, row by row; the face is 100 wide around (100, 100).
-    auto pips = [&](int value, double angle) {
-        img.clear();
-        ui::drawDie(img.cr(), ui::Rect{50, 40, 100, 120}, value, angle, 0xFFFFFF, kPip);
-        std::string out;
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c)
-                out += near(img.rgb(100 + (c - 1) * 26, 100 + (r - 1) * 26), kPip, 2) ? '1' : '0';
-        return out;
-    };
-    const char* faces[] = {"000010000", "100000001", "100010001", "101000101", "101010101", "101101101"};
-    // 0 and 9 are clamped to 1 and 6; a quarter turn clockwise moves the diagonal.
-    for (auto [v, angle, shown] : {std::tuple{1, 0.0, faces[0]}, {2, 0.0, faces[1]}, {3, 0.0, faces[2]},
-                                   {4, 0.0, faces[3]}, {5, 0.0, faces[4]}, {6, 0.0, faces[5]}, {0, 0.0, faces[0]},
-                                   {9, 0.0, faces[5]}, {2, M_PI / 2, "001000100"}})
-        EXPECT_EQ(pips(v, angle), shown) << v << " turned " << angle;
 }
 
 }  // namespace
