@@ -15,21 +15,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <SDL.h>
 #include <unistd.h>
 
+#include "headless/headless.h"
 #include "core/chess.h"
 #include "core/levels.h"
 #include "core/storage.h"
 #include "i18n.h"
 #include "ui/app.h"
-#include "ui/draw.h"
 #include "ui/frame.h"
-#include "ui/gpu.h"
 #include "ui/startup.h"
 
 namespace {
@@ -44,21 +42,6 @@ int usage() {
                stderr);
     return 2;
 }
-
-// Settings and progress in a temporary directory, removed afterwards.
-struct TempDataHome {
-    std::string path;
-    TempDataHome() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zelvane-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) return;
-        path = pattern;
-        ::setenv("XDG_DATA_HOME", path.c_str(), 1);
-    }
-    ~TempDataHome() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-};
 
 // Processor time of this thread: the figures stay honest on a busy machine,
 // where wall-clock time would count the waits for a free core.
@@ -121,9 +104,7 @@ int main(int argc, char** argv) {
     const double seconds = std::atof(argv[3]);
     if (!(seconds > 0)) return usage();
 
-    TempDataHome dataHome;
-    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    headless::TempDataHome dataHome("bench", false);
     ui::GameState state;
     if (!stateFor(screen, state)) return usage();
     store::init();
@@ -132,19 +113,8 @@ int main(int argc, char** argv) {
     ui::Game::instance().resetTo(state);
 
     SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");  // as the game
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
-        return 1;
-    }
-    SDL_Window* window = SDL_CreateWindow("frame_bench", 0, 0, w, h, SDL_WINDOW_HIDDEN);
-    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
-    if (!renderer) {
-        std::fprintf(stderr, "frame_bench: %s\n", SDL_GetError());
-        return 1;
-    }
-    ui::gpuInit(renderer);
-    ui::registerBundledFonts();
+    const headless::Window view("frame_bench", w, h);
+    if (!view.renderer) return 1;
 
     const long frames = std::max(1L, std::lround(seconds / kFrameStep));
     const long framesPerMinute = std::lround(60 / kFrameStep);
@@ -159,7 +129,7 @@ int main(int argc, char** argv) {
     hooks.stopwatch = threadSeconds;
     hooks.samplePointer = [] { return ui::PointerSample{-1, -1}; };  // no hover anywhere
     {
-        ui::FrameLoop loop(window, renderer, store::settings(), ui::WindowStart{}, std::move(hooks));
+        ui::FrameLoop loop(view.window, view.renderer, store::settings(), ui::WindowStart{}, std::move(hooks));
         for (long frame = 1; frame <= frames; ++frame) {
             clock = static_cast<double>(frame) * kFrameStep;
             // Keep the screen under test: the splash would give way to the menu.
@@ -186,9 +156,5 @@ int main(int argc, char** argv) {
                 "  RSS %.1f -> %.1f MB\n",
                 screen.c_str(), w, h, frames, own.median, own.p95, shown.median, shown.p95, rssStart,
                 residentMegabytes());
-    ui::gpuShutdown();
-    SDL_DestroyRenderer(renderer);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
     return 0;
 }

@@ -19,10 +19,12 @@ target_link_libraries(zelvane PRIVATE zelvane_ui)
 # build/shoot SCREEN WxH OUT.png [SECONDS]: a screen rendered off-screen to PNG.
 add_executable(shoot ${CMAKE_SOURCE_DIR}/tools/shoot/shoot.cpp)
 target_link_libraries(shoot PRIVATE zelvane_ui)
+target_include_directories(shoot PRIVATE ${CMAKE_SOURCE_DIR}/tools)
 
 # build/frame_bench SCREEN WxH SECONDS: frame timings and memory of a screen.
 add_executable(frame_bench ${CMAKE_SOURCE_DIR}/bench/frame_bench.cpp)
 target_link_libraries(frame_bench PRIVATE zelvane_ui)
+target_include_directories(frame_bench PRIVATE ${CMAKE_SOURCE_DIR}/tools)
 
 # ---- fonts: DejaVu Sans copied, the CJK glyphs cut down to what the texts use ----
 set(ZELVANE_FONT_DIR ${CMAKE_BINARY_DIR}/assets/fonts)

@@ -10,19 +10,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <SDL.h>
 #include <cairo.h>
 
+#include "headless/headless.h"
 #include "core/storage.h"
 #include "i18n.h"
 #include "ui/app.h"
 #include "ui/draw.h"
 #include "ui/frame.h"
-#include "ui/gpu.h"
 #include "ui/startup.h"
 
 namespace {
@@ -35,22 +34,6 @@ int usage() {
                stderr);
     return 2;
 }
-
-// A throw-away data directory, so that a screenshot never touches real progress.
-struct TempDataHome {
-    std::string path;
-    TempDataHome() {
-        if (std::getenv("XDG_DATA_HOME")) return;
-        std::string pattern = (std::filesystem::temp_directory_path() / "zelvane-shoot-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) return;
-        path = pattern;
-        ::setenv("XDG_DATA_HOME", path.c_str(), 1);
-    }
-    ~TempDataHome() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-};
 
 bool writePng(SDL_Renderer* renderer, const std::string& out) {
     int w = 0, h = 0;
@@ -105,26 +88,12 @@ int main(int argc, char** argv) {
     ui::GameState state;
     if (screen != "splash" && !ui::stateForScreenName(screen, state)) return usage();
 
-    TempDataHome dataHome;
-    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    headless::TempDataHome dataHome("shoot", true);
     store::init();
     i18n::setLanguage(store::settings().language);
     ui::Game::instance().resetTo(state);
-
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");  // as the game: smooth scaled and rotated blits
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
-        return 1;
-    }
-    SDL_Window* window = SDL_CreateWindow("shoot", 0, 0, w, h, SDL_WINDOW_HIDDEN);
-    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
-    if (!renderer) {
-        std::fprintf(stderr, "shoot: %s\n", SDL_GetError());
-        return 1;
-    }
-    ui::gpuInit(renderer);
-    ui::registerBundledFonts();
+    const headless::Window view("shoot", w, h);
+    if (!view.renderer) return 1;
 
     const int frames = std::max(1, static_cast<int>(std::lround(seconds / kFrameStep)));
     double clock = 0;
@@ -146,17 +115,13 @@ int main(int argc, char** argv) {
                      text.overflowing, text.overflowing ? ", zuerst: " : "", text.firstOverflow.c_str());
     };
     {
-        ui::FrameLoop loop(window, renderer, store::settings(), ui::WindowStart{}, std::move(hooks));
+        ui::FrameLoop loop(view.window, view.renderer, store::settings(), ui::WindowStart{}, std::move(hooks));
         for (frame = 1; frame <= frames; ++frame) {
             clock = frame * kFrameStep;
             if (frame >= 2 && static_cast<std::size_t>(frame - 2) < actions.size()) queueAction(actions[frame - 2]);
             if (!loop.runFrame() && frame < frames) break;
         }
     }
-    ui::gpuShutdown();
-    SDL_DestroyRenderer(renderer);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
     if (!written) {
         std::fprintf(stderr, "shoot: could not write %s\n", out.c_str());
         return 1;
