@@ -80,11 +80,7 @@ private:
 
 void startLevel(int level) {
     store::clearGame();
-    GameState game;
-    game.kind = ScreenKind::Playing;
-    game.level = level;
-    game.seed = freshGameSeed();
-    Game::instance().push(game);
+    Game::instance().push(freshGame(level));
 }
 
 void LevelSelectScreen::cardChosen(int level) {

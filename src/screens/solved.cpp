@@ -186,11 +186,7 @@ void SolvedScreen::copyButton(Ctx& ctx, const Rect& panel, double y) {
 // A fresh game: whatever game was suspended is dropped first.
 void SolvedScreen::startLevel(int level) {
     store::clearGame();
-    GameState next;
-    next.kind = ScreenKind::Playing;
-    next.level = level;
-    next.seed = freshGameSeed();
-    Game::instance().replace(next);
+    Game::instance().replace(freshGame(level));
 }
 
 }  // namespace

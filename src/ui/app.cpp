@@ -113,6 +113,14 @@ void Ctx::endFocusFrame() {
 
 std::uint32_t freshGameSeed() { return static_cast<std::uint32_t>(store::nowMs()) & 0x7FFFFFFFu; }
 
+GameState freshGame(int level) {
+    GameState game;
+    game.kind = ScreenKind::Playing;
+    game.level = level;
+    game.seed = freshGameSeed();
+    return game;
+}
+
 double layoutScale(double w, double h) { return std::clamp(std::min(w / 1280.0, h / 720.0), 0.72, 2.0); }
 
 namespace {

@@ -136,6 +136,9 @@ struct GameState {
     bool hintUsed = false;  // the finished game had a hint, which caps its stars
 };
 
+// A new game of `level` on the playing screen, under a fresh seed.
+GameState freshGame(int level);
+
 class Screen {
 public:
     virtual ~Screen() = default;
