@@ -129,22 +129,23 @@ double identity(Ctx& ctx, const Column& col, double y) {
     return link(ctx, col, y, kWebsiteText, kWebsite, 17);
 }
 
+// A credit's heading, its line and the link under it; returns the y below.
+double credit(Ctx& ctx, const Column& col, double y, const char* headingKey, const char* creditKey,
+              const std::string& shown, const std::string& target) {
+    y += col.s(24);
+    y += text(ctx, col, y, i18n::tr(headingKey), 13, kMuted, false);
+    y += col.s(24);
+    y += text(ctx, col, y, i18n::tr(creditKey), 15, kBody, false);
+    y += col.s(22);
+    return link(ctx, col, y, shown, target, 15);
+}
+
 // The credits for the chess core, the music and the sounds; returns the y below.
 double credits(Ctx& ctx, const Column& col, double y) {
-    y += col.s(24);
-    y += text(ctx, col, y, i18n::tr("about.engine"), 13, kMuted, false);
-    y += col.s(24);
-    y += text(ctx, col, y, i18n::tr("about.engineCredit"), 15, kBody, false);
-    y += col.s(22);
-    y = link(ctx, col, y, kEngineText, kEngine, 15);
+    y = credit(ctx, col, y, "about.engine", "about.engineCredit", kEngineText, kEngine);
     y += col.s(10);
     sep(ctx, col, y);
-    y += col.s(24);
-    y += text(ctx, col, y, i18n::tr("about.musicSound"), 13, kMuted, false);
-    y += col.s(24);
-    y += text(ctx, col, y, i18n::tr("about.musicCredit"), 15, kBody, false);
-    y += col.s(22);
-    y = link(ctx, col, y, kMusicText, kMusic, 15);
+    y = credit(ctx, col, y, "about.musicSound", "about.musicCredit", kMusicText, kMusic);
     y += text(ctx, col, y, i18n::tr("about.sfxCredit"), 15, kBody, false);
     y += col.s(22);
     return link(ctx, col, y, kSynthText, kSynth, 15);
